@@ -1,0 +1,22 @@
+# Finds libmpg123, LAME and libao through CMAKE_PREFIX_PATH (the project's
+# dependency cache, or an MSYS2 mingw32 prefix) and makes imported targets.
+# The Windows system libraries each one needs are named here because the
+# static builds' pkg-config files do not say all of them.
+
+function(vt_find_library target header library)
+  string(MAKE_C_IDENTIFIER ${target} id)
+  find_path(${id}_INCLUDE_DIR ${header} REQUIRED)
+  find_library(${id}_LIBRARY NAMES ${library} REQUIRED)
+  add_library(${target} UNKNOWN IMPORTED)
+  set_target_properties(${target} PROPERTIES
+    IMPORTED_LOCATION ${${id}_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${${id}_INCLUDE_DIR}
+    INTERFACE_LINK_LIBRARIES "${ARGN}")
+endfunction()
+
+vt_find_library(Vellumtone::mpg123 mpg123.h mpg123 shlwapi)
+vt_find_library(Vellumtone::lame lame/lame.h mp3lame)
+vt_find_library(Vellumtone::ao ao/ao.h ao winmm ksuser)
+
+# LAME's own command-line encoder: the reference of the benchmark.
+find_program(VELLUMTONE_LAME_EXE lame.exe NO_CMAKE_SYSTEM_PATH)

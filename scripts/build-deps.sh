@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Builds libmpg123, LAME (library and its command-line encoder) and libao as
+# static 32-bit Windows libraries from Debian's source packages, into a cache
+# folder outside the repository. Prints the install prefix on its last line.
+# A second run with the same sources, patches and toolchain does nothing.
+set -euo pipefail
+shopt -s nullglob
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/common.sh"
+
+declare -A orig_sha=(
+  [mpg123_1.31.2.orig.tar.bz2]=b17f22905e31f43b6b401dfdf6a71ed11bb7d056f68db449d70b9f9ae839c7de
+  [lame_3.100.orig.tar.gz]=ddfe36cab873794038ae2c1210557ad34857a4b6bdc515785d1da9e175b1da1e
+  [libao_1.2.2+20180113.orig.tar.gz]=cc9e68134e74f62a1feb6d07e4a0fb565351d80205d1e5d48d540b6abc4cf07d
+)
+
+# LAME's configure cannot read the MinGW gcc version and would build at -O0;
+# the flags are given explicitly (and checked below). -msse is also what lets
+# LAME's SSE code compile.
+OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2"
+MPG123_CFLAGS="-O2 -msse -msse2"
+AO_CFLAGS="-O2"
+
+key=$( { vt_toolchain_id; printf '%s\n' "${orig_sha[@]}" | sort; \
+         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS"; \
+         cat "$0" "$here"/patches/*.patch; } | sha256sum | cut -c1-16)
+prefix=$VT_CACHE/deps/$key
+if [[ -f $prefix/.complete ]]; then
+  echo "$prefix"
+  exit 0
+fi
+
+src=$VT_CACHE/sources
+work=$VT_CACHE/build-$key
+mkdir -p "$src"
+# Older builds (other versions, flags or toolchains) are not used any more.
+rm -rf "$VT_CACHE"/deps "$VT_CACHE"/build-*
+mkdir -p "$work" "$prefix"
+
+fetch_sources() {
+  local f missing=0
+  for f in "${!orig_sha[@]}"; do [[ -f $src/$f ]] || missing=1; done
+  if ((missing)); then
+    # Auxiliary files (a signature, libao's diff) may answer 404; only the
+    # orig tarballs matter, and they are checked against pinned sums below.
+    (cd "$src" && apt-get source --download-only mpg123 lame libao >&2) || true
+  fi
+  for f in "${!orig_sha[@]}"; do
+    if [[ ! -f $src/$f ]]; then
+      echo "build-deps: $f could not be downloaded" >&2; exit 1
+    fi
+    echo "${orig_sha[$f]}  $src/$f" | sha256sum -c --quiet - >&2 || {
+      echo "build-deps: $f does not match its pinned SHA-256" >&2; exit 1; }
+  done
+}
+
+# Unpacks the orig tarball of package $1 into $work/$1 and applies Debian's
+# patches that came with it (mpg123's carry security fixes), then ours.
+unpack() {
+  local pkg=$1 dir=$work/$1
+  local tarballs=("$src/${pkg}_"*.orig.tar.*) debian=("$src/${pkg}_"*.debian.tar.*)
+  mkdir -p "$dir"
+  tar -xf "${tarballs[0]}" -C "$dir" --strip-components=1
+  if ((${#debian[@]})); then
+    tar -xf "${debian[0]}" -C "$dir"
+    if [[ -f $dir/debian/patches/series ]]; then
+      local line name opts
+      while read -r line; do
+        line=${line%%#*}
+        read -r name opts <<<"$line" || true
+        [[ -z ${name:-} ]] && continue
+        patch -d "$dir" ${opts:--p1} -s -N < "$dir/debian/patches/$name" >&2
+      done < "$dir/debian/patches/series"
+    fi
+  fi
+  local own
+  for own in "$here"/patches/"$pkg"-*.patch; do
+    [[ -f $own ]] && patch -d "$dir" -p1 -s -N < "$own" >&2
+  done
+  return 0
+}
+
+configure_host() {
+  PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig \
+  ./configure --host=$VT_HOST --build=x86_64-linux-gnu \
+    --enable-static --disable-shared --prefix="$prefix" \
+    CC="$VT_CC" "$@" >&2
+}
+
+# Fails when a generated Makefile did not take the flags we asked for.
+check_cflags() {
+  local makefile=$1 wanted=$2
+  grep -E '^CFLAGS *=' "$makefile" | grep -qF -- "$wanted" || {
+    echo "build-deps: $makefile lost its optimisation flags:" >&2
+    grep -E '^CFLAGS *=' "$makefile" >&2; exit 1; }
+}
+
+build_mpg123() {
+  unpack mpg123
+  cd "$work/mpg123"
+  configure_host --with-cpu=x86 --disable-modules \
+    CFLAGS="$MPG123_CFLAGS"
+  check_cflags Makefile "$MPG123_CFLAGS"
+  make -j"$(nproc)" >&2
+  make install >&2
+}
+
+build_lame() {
+  unpack lame
+  cd "$work/lame"
+  configure_host --disable-gtktest --enable-frontend --enable-decoder \
+    CFLAGS="$OPT_CFLAGS"
+  check_cflags libmp3lame/Makefile "$OPT_CFLAGS"
+  check_cflags frontend/Makefile "$OPT_CFLAGS"
+  make -j"$(nproc)" >&2
+  make install >&2
+}
+
+build_libao() {
+  unpack libao
+  cd "$work/libao"
+  [[ -x configure ]] || autoreconf -fi >&2
+  configure_host --enable-wmm --disable-esd --disable-alsa --disable-arts \
+    --disable-nas --disable-pulse CFLAGS="$AO_CFLAGS"
+  make -j"$(nproc)" >&2
+  make install >&2
+}
+
+fetch_sources
+(build_mpg123)
+(build_lame)
+(build_libao)
+rm -rf "$work"
+touch "$prefix/.complete"
+echo "$prefix"

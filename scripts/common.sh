@@ -1,0 +1,47 @@
+# Shared settings of the project's scripts; sourced, not run.
+
+# Everything that is built or downloaded outside the repository lives here:
+# the Windows builds of the audio libraries, their sources, the Wine prefix.
+VT_CACHE=${VELLUMTONE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mp3vellumtone}
+VT_HOST=i686-w64-mingw32
+# The posix thread model: the win32 one has no std::thread in GCC 12.
+VT_CC=$VT_HOST-gcc-posix
+VT_CXX=$VT_HOST-g++-posix
+
+vt_toolchain_id() {
+  "$VT_CC" -dumpfullversion 2>/dev/null || "$VT_CC" -dumpversion
+}
+
+# Wine: a private 32-bit prefix, quiet, no Mono/Gecko prompts.
+vt_wine_env() {
+  export WINEPREFIX=${VELLUMTONE_WINEPREFIX:-$VT_CACHE/wineprefix}
+  export WINEARCH=win32
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Makes the private Wine prefix once. Xvfb has no window manager: unmanaged
+# windows keep Wine from stalling about 2 s each time a dialog closes.
+vt_wine_prefix() {
+  vt_wine_env
+  if [[ ! -f $WINEPREFIX/.vellumtone-ready ]]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    DISPLAY= wineboot -i >/dev/null 2>&1
+    DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.vellumtone-ready"
+  fi
+}
+
+# Configures and builds the project into $VT_BUILD with the dependency cache
+# found by build-deps.sh.
+vt_build() {
+  local root=$1 deps
+  deps=$("$root/scripts/build-deps.sh" | tail -n1)
+  VT_BUILD=${VELLUMTONE_BUILD:-$root/build}
+  cmake -S "$root" -B "$VT_BUILD" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
+    -DCMAKE_PREFIX_PATH="$deps" >/dev/null
+  cmake --build "$VT_BUILD"
+}

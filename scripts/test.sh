@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Sets everything up (packages, audio libraries, Wine prefix), builds, and runs
+# all tests under Wine with a private X server and sound server.
+# Extra arguments go to ctest (e.g. -L gui, -LE audio, -R Name).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/common.sh"
+
+"$root/scripts/install-packages.sh"
+vt_build "$root"
+vt_wine_prefix
+
+session=$(mktemp -d "${TMPDIR:-/tmp}/vellumtone-test.XXXXXX")
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wineserver -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$session"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A private X display, chosen by the server itself.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" \
+  >"$session/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [[ -s $session/display ]] && break; sleep 0.1; done
+[[ -s $session/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$session/display")
+
+# A private PulseAudio with a null sink; Wine plays into it and one parec,
+# running for the whole session, records everything that is played.
+export XDG_RUNTIME_DIR=$session/pulse
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/native
+sink=vellumtone_null
+pulseaudio --daemonize=no --exit-idle-time=-1 -n --disable-shm=yes \
+  --use-pid-file=no --system=no \
+  --load="module-null-sink sink_name=$sink rate=44100 channels=2 format=s16le" \
+  --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/native auth-anonymous=1" \
+  >"$session/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || { cat "$session/pulse.log" >&2; echo "PulseAudio did not start" >&2; exit 1; }
+pactl set-default-sink "$sink"
+export VELLUMTONE_CAPTURE=$VT_BUILD/capture.raw
+: >"$VELLUMTONE_CAPTURE"
+parec -d "$sink.monitor" --raw --format=s16le --rate=44100 --channels=2 \
+  --latency-msec=20 >"$VELLUMTONE_CAPTURE" 2>"$session/parec.log" &
+pids+=($!)
+
+# One persistent wineserver: each test process then starts in a fraction of
+# a second instead of several.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 || true
+
+export VELLUMTONE_WINE=$(command -v wine)
+cd "$VT_BUILD"
+ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@"

@@ -1,0 +1,191 @@
+// Proves the cross-built audio libraries work together under Wine: LAME
+// encodes, libmpg123 decodes with exact (gapless) lengths, a 320 kbit/s
+// re-encode keeps the length, and libao plays into the sound server.
+#include <ao/ao.h>
+#include <gtest/gtest.h>
+#include <lame/lame.h>
+#include <mpg123.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "CaptureReader.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kFrameSamples = 1152;  // one MPEG-1 Layer III frame
+
+// A stereo signal with a little of everything an encoder meets in music:
+// chords that change, a moving level and some noise; silent at both ends.
+std::vector<int16_t> MusicLikeSignal(int frames, int silentFrames) {
+  std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2, 0);
+  uint32_t noise = 12345;
+  for (int i = silentFrames; i < frames - silentFrames; ++i) {
+    double t = static_cast<double>(i) / kRate;
+    double chord = (i / (kRate / 2)) % 3;
+    double level = 0.5 + 0.4 * std::sin(2 * M_PI * 0.7 * t);
+    noise = noise * 1664525u + 1013904223u;
+    double hiss = (static_cast<int>(noise >> 16) - 32768) / 32768.0 * 0.03;
+    double left = std::sin(2 * M_PI * (220 + 55 * chord) * t) +
+                  0.5 * std::sin(2 * M_PI * 330 * t);
+    double right = std::sin(2 * M_PI * (277 + 30 * chord) * t) +
+                   0.3 * std::sin(2 * M_PI * 1760 * t);
+    pcm[2 * i] = static_cast<int16_t>(9000 * level * left + 3000 * hiss);
+    pcm[2 * i + 1] = static_cast<int16_t>(9000 * level * right + 3000 * hiss);
+  }
+  return pcm;
+}
+
+lame_t NewEncoder(int kbps) {
+  lame_t encoder = lame_init();
+  lame_set_num_channels(encoder, 2);
+  lame_set_in_samplerate(encoder, kRate);
+  lame_set_out_samplerate(encoder, kRate);
+  lame_set_brate(encoder, kbps);
+  lame_set_quality(encoder, 5);
+  lame_set_mode(encoder, STEREO);
+  EXPECT_GE(lame_init_params(encoder), 0);
+  return encoder;
+}
+
+// Encodes interleaved stereo PCM into an MP3 file, gapless information
+// included (LAME writes it into the first frame on its own).
+class Mp3Writer {
+ public:
+  Mp3Writer(const char* path, int kbps)
+      : file_(std::fopen(path, "wb")), encoder_(NewEncoder(kbps)) {}
+  ~Mp3Writer() { Finish(); }
+
+  void Write(const int16_t* pcm, int frames) {
+    std::vector<unsigned char> out(frames * 5 / 4 + 7200);
+    int count = lame_encode_buffer_interleaved(
+        encoder_, const_cast<int16_t*>(pcm), frames, out.data(),
+        static_cast<int>(out.size()));
+    ASSERT_GE(count, 0);
+    std::fwrite(out.data(), 1, count, file_);
+  }
+
+  void Finish() {
+    if (!encoder_) return;
+    unsigned char out[7200];
+    int count = lame_encode_flush(encoder_, out, sizeof out);
+    if (count > 0) std::fwrite(out, 1, count, file_);
+    // Rewrites the first frame with the final lengths (the gapless tag).
+    lame_mp3_tags_fid(encoder_, file_);
+    lame_close(encoder_);
+    std::fclose(file_);
+    encoder_ = nullptr;
+  }
+
+ private:
+  FILE* file_;
+  lame_t encoder_;
+};
+
+class AudioChainTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { mpg123_init(); }
+  static void TearDownTestSuite() { mpg123_exit(); }
+
+  void SetUp() override {
+    decoder_ = mpg123_new(nullptr, nullptr);
+    ASSERT_NE(decoder_, nullptr);
+  }
+  void TearDown() override { mpg123_delete(decoder_); }
+
+  // Opens a file and checks it is what the program accepts.
+  void OpenStereo16(const char* path) {
+    ASSERT_EQ(mpg123_open(decoder_, path), MPG123_OK) << path;
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    ASSERT_EQ(mpg123_getformat(decoder_, &rate, &channels, &encoding), MPG123_OK);
+    EXPECT_EQ(rate, kRate);
+    EXPECT_EQ(channels, 2);
+    EXPECT_EQ(encoding, MPG123_ENC_SIGNED_16);
+    EXPECT_EQ(mpg123_encsize(encoding), 2);
+  }
+
+  // The length in sample frames, found the way the program finds it.
+  off_t LengthBySeeking() {
+    off_t length = mpg123_seek(decoder_, 0, SEEK_END);
+    mpg123_seek(decoder_, 0, SEEK_SET);
+    return length;
+  }
+
+  // Decodes the open file block by block; the block size is the decoder's.
+  std::vector<int16_t> DecodeAll() {
+    std::vector<unsigned char> block(mpg123_outblock(decoder_));
+    std::vector<int16_t> pcm;
+    size_t done = 0;
+    while (mpg123_read(decoder_, block.data(), block.size(), &done) == MPG123_OK) {
+      const int16_t* samples = reinterpret_cast<int16_t*>(block.data());
+      pcm.insert(pcm.end(), samples, samples + done / 2);
+    }
+    mpg123_close(decoder_);
+    return pcm;
+  }
+
+  mpg123_handle* decoder_ = nullptr;
+};
+
+TEST_F(AudioChainTest, EncodeDecodeAndReencodeKeepTheLength) {
+  const int frames = 3 * kRate + 777;  // not a whole number of MP3 frames
+  std::vector<int16_t> original = MusicLikeSignal(frames, kRate / 10);
+  {
+    Mp3Writer writer("chain_input.mp3", 128);
+    writer.Write(original.data(), frames);
+  }
+
+  OpenStereo16("chain_input.mp3");
+  EXPECT_NEAR(LengthBySeeking(), frames, kFrameSamples);
+  std::vector<int16_t> decoded = DecodeAll();
+  ASSERT_NEAR(static_cast<long>(decoded.size() / 2), frames, kFrameSamples);
+
+  {
+    Mp3Writer writer("chain_320.mp3", 320);
+    writer.Write(decoded.data(), static_cast<int>(decoded.size() / 2));
+  }
+  OpenStereo16("chain_320.mp3");
+  off_t reencodedLength = LengthBySeeking();
+  EXPECT_NEAR(reencodedLength, frames, kFrameSamples);
+  EXPECT_EQ(static_cast<off_t>(DecodeAll().size() / 2), reencodedLength);
+
+  // The Linux-side check of the same file reads this expectation.
+  FILE* expected = std::fopen("chain_320.frames", "w");
+  std::fprintf(expected, "%d\n", frames);
+  std::fclose(expected);
+}
+
+TEST(AudioOutputTest, PlaysIntoTheSoundServer) {
+  std::string capturePath = TestEnvironment::Variable("VELLUMTONE_CAPTURE");
+  if (capturePath.empty()) GTEST_SKIP() << "no capture of the sound server";
+  CaptureReader capture(TestEnvironment::WindowsPath(capturePath));
+
+  ao_initialize();
+  int driver = ao_default_driver_id();
+  ASSERT_GE(driver, 0);
+  ao_sample_format format = {};
+  format.bits = 16;
+  format.rate = kRate;
+  format.channels = 2;
+  format.byte_format = AO_FMT_NATIVE;
+  ao_device* device = ao_open_live(driver, &format, nullptr);
+  ASSERT_NE(device, nullptr) << "no audio device";
+
+  const int frames = kRate + kRate / 5;  // one second between silent ends
+  std::vector<int16_t> pcm = MusicLikeSignal(frames, kRate / 10);
+  ao_play(device, reinterpret_cast<char*>(pcm.data()),
+          static_cast<uint_32>(pcm.size() * 2));
+  ao_close(device);
+  ao_shutdown();
+
+  std::vector<int16_t> played = capture.WaitForSound(kRate / 2);
+  EXPECT_GE(played.size() / 2, static_cast<size_t>(kRate / 2));
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#include "TestEnvironment.h"
+
+#include <cstdlib>
+
+namespace TestEnvironment {
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string WindowsPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return "Z:" + path;
+  return path;
+}
+
+}  // namespace TestEnvironment

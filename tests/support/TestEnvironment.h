@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// What the test command tells the Windows test executables about the world
+// outside Wine, through environment variables.
+namespace TestEnvironment {
+
+// The value of an environment variable, or empty when it is unset.
+std::string Variable(const char* name);
+
+// A Unix path as a Windows program under Wine can open it (Wine maps the Unix
+// root to drive Z:); other paths are returned unchanged.
+std::string WindowsPath(const std::string& path);
+
+}  // namespace TestEnvironment
