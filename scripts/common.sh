@@ -37,8 +37,13 @@ vt_wine_prefix() {
 # Configures and builds the project into $VT_BUILD with the dependency cache
 # found by build-deps.sh.
 vt_build() {
-  local root=$1 deps
-  deps=$("$root/scripts/build-deps.sh" | tail -n1)
+  local root=$1 deps log=$VT_CACHE/build-deps.log
+  mkdir -p "$VT_CACHE"
+  if ! deps=$("$root/scripts/build-deps.sh" 2>"$log" | tail -n1) || [[ -z $deps ]]; then
+    tail -n 40 "$log" >&2
+    echo "building the audio libraries failed; the whole log is $log" >&2
+    return 1
+  fi
   VT_BUILD=${VELLUMTONE_BUILD:-$root/build}
   cmake -S "$root" -B "$VT_BUILD" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \

@@ -15,12 +15,47 @@ packages=(
   dpkg-dev ca-certificates bzip2 xz-utils patch quilt
 )
 
+installed() {
+  [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
+}
+
+# Some virtual machines run no 32-bit x86 Linux code at all (the kernel's
+# IA-32 emulation is off), and 32-bit Wine is such code. There, QEMU's user
+# mode emulator runs it, registered with the kernel as the handler of 32-bit
+# x86 executables. Bookworm's QEMU 7.2 cannot run Wine (it does not honour
+# the address reservations Wine makes); the backported one can.
+ensure_i386_runs() {
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
+  local qemu=/usr/bin/qemu-i386 binfmt=/proc/sys/fs/binfmt_misc
+  if [[ ! -x $qemu ]] || ! $qemu --version | grep -qE 'version ([89]|[1-9][0-9])\.'; then
+    if ! grep -qs bookworm-backports /etc/apt/sources.list.d/vellumtone-backports.sources; then
+      cat > /etc/apt/sources.list.d/vellumtone-backports.sources <<'BPO'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+BPO
+      apt-get update -q
+    fi
+    apt-get install -y -q -t bookworm-backports qemu-user-static
+  fi
+  [[ -f $binfmt/register ]] || mount -t binfmt_misc binfmt_misc "$binfmt"
+  [[ -f $binfmt/qemu-i386 ]] && echo -1 > "$binfmt/qemu-i386"
+  # ELF, 32-bit, little-endian, executable or shared object, machine i386;
+  # F: the kernel keeps the emulator open, so it works in any mount namespace.
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' \
+    > "$binfmt/register"
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 || {
+    echo "install-packages: 32-bit x86 programs still do not run" >&2; exit 1; }
+}
+
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
-if ((${#missing[@]} == 0)) && grep -qs '^deb-src\|deb-src' /etc/apt/sources.list.d/vellumtone-src.sources; then
+if ((${#missing[@]} == 0)) && grep -qs 'deb-src' /etc/apt/sources.list.d/vellumtone-src.sources; then
+  ensure_i386_runs
   exit 0
 fi
 
@@ -53,3 +88,4 @@ apt-get update -q
 # Recommended packages stay on: wine32:i386 brings the 32-bit X libraries
 # Wine needs through them.
 apt-get install -y -q "${packages[@]}"
+ensure_i386_runs

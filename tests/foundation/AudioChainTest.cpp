@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kFrameSamples = 1152;  // one MPEG-1 Layer III frame
+constexpr double kTwoPi = 6.283185307179586;
 
 // A stereo signal with a little of everything an encoder meets in music:
 // chords that change, a moving level and some noise; silent at both ends.
@@ -28,13 +29,13 @@ std::vector<int16_t> MusicLikeSignal(int frames, int silentFrames) {
   for (int i = silentFrames; i < frames - silentFrames; ++i) {
     double t = static_cast<double>(i) / kRate;
     double chord = (i / (kRate / 2)) % 3;
-    double level = 0.5 + 0.4 * std::sin(2 * M_PI * 0.7 * t);
+    double level = 0.5 + 0.4 * std::sin(kTwoPi * 0.7 * t);
     noise = noise * 1664525u + 1013904223u;
     double hiss = (static_cast<int>(noise >> 16) - 32768) / 32768.0 * 0.03;
-    double left = std::sin(2 * M_PI * (220 + 55 * chord) * t) +
-                  0.5 * std::sin(2 * M_PI * 330 * t);
-    double right = std::sin(2 * M_PI * (277 + 30 * chord) * t) +
-                   0.3 * std::sin(2 * M_PI * 1760 * t);
+    double left = std::sin(kTwoPi * (220 + 55 * chord) * t) +
+                  0.5 * std::sin(kTwoPi * 330 * t);
+    double right = std::sin(kTwoPi * (277 + 30 * chord) * t) +
+                   0.3 * std::sin(kTwoPi * 1760 * t);
     pcm[2 * i] = static_cast<int16_t>(9000 * level * left + 3000 * hiss);
     pcm[2 * i + 1] = static_cast<int16_t>(9000 * level * right + 3000 * hiss);
   }
