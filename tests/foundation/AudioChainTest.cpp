@@ -59,7 +59,7 @@ lame_t NewEncoder(int kbps) {
 class Mp3Writer {
  public:
   Mp3Writer(const char* path, int kbps)
-      : file_(std::fopen(path, "wb")), encoder_(NewEncoder(kbps)) {}
+      : file_(std::fopen(path, "w+b")), encoder_(NewEncoder(kbps)) {}
   ~Mp3Writer() { Finish(); }
 
   void Write(const int16_t* pcm, int frames) {
@@ -76,7 +76,8 @@ class Mp3Writer {
     unsigned char out[7200];
     int count = lame_encode_flush(encoder_, out, sizeof out);
     if (count > 0) std::fwrite(out, 1, count, file_);
-    // Rewrites the first frame with the final lengths (the gapless tag).
+    // Rewrites the first frame with the final lengths (the gapless tag);
+    // LAME reads the file back for it, hence "w+b".
     lame_mp3_tags_fid(encoder_, file_);
     lame_close(encoder_);
     std::fclose(file_);
@@ -157,7 +158,7 @@ TEST_F(AudioChainTest, EncodeDecodeAndReencodeKeepTheLength) {
   EXPECT_EQ(static_cast<off_t>(DecodeAll().size() / 2), reencodedLength);
 
   // The Linux-side check of the same file reads this expectation.
-  FILE* expected = std::fopen("chain_320.frames", "w");
+  FILE* expected = std::fopen("chain_320.frames", "wb");
   std::fprintf(expected, "%d\n", frames);
   std::fclose(expected);
 }
