@@ -45,6 +45,12 @@ vt_build() {
     return 1
   fi
   VT_BUILD=${VELLUMTONE_BUILD:-$root/build}
+  # New libraries: forget where CMake found the old ones.
+  if [[ $(cat "$VT_BUILD/.deps-prefix" 2>/dev/null) != "$deps" ]]; then
+    rm -f "$VT_BUILD/CMakeCache.txt"
+    mkdir -p "$VT_BUILD"
+    echo "$deps" >"$VT_BUILD/.deps-prefix"
+  fi
   cmake -S "$root" -B "$VT_BUILD" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
     -DCMAKE_PREFIX_PATH="$deps" >/dev/null
