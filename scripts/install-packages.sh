@@ -12,7 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils
   cmake ninja-build googletest make pkg-config
   imagemagick mpg123 sox
-  dpkg-dev ca-certificates bzip2 xz-utils patch quilt
+  dpkg-dev ca-certificates bzip2 xz-utils patch
 )
 
 installed() {
