@@ -51,12 +51,11 @@ TEST_F(AudioOutputTest, PlaysIntoTheSoundServer) {
 }
 
 // The Windows driver hands the device blocks of 512 frames and used to drop
-// the last, partly filled one at close: here the sound fills 500 frames of
-// that last block. Wine's PulseAudio output itself still cuts 5 to 10 ms
-// off the end of every stream (measured: 210-440 frames; the lost block
-// made it 840-870).
+// the last, partly filled one at close (and, under Wine, the last few
+// milliseconds before it): here the sound ends 500 frames into that block,
+// with no silence after it, and all of it must be heard.
 TEST_F(AudioOutputTest, PlaysTheLastPartialBlock) {
-  const int block = 512, leading = kRate / 10, winesCut = 600;
+  const int block = 512, leading = kRate / 10;
   const int sound = 20 * block + (500 - leading % block + block) % block;
   ASSERT_EQ((leading + sound) % block, 500);
   std::vector<int16_t> pcm = TestSignals::Silence(leading);
@@ -66,8 +65,7 @@ TEST_F(AudioOutputTest, PlaysTheLastPartialBlock) {
   CaptureReader capture(capturePath_);
   Play(pcm);
   int played = static_cast<int>(capture.WaitForSound(sound / 2).size() / 2);
-  EXPECT_LE(played, sound);
-  EXPECT_GE(played, sound - winesCut);
+  EXPECT_EQ(played, sound);
 }
 
 }  // namespace
