@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+// A worker thread with a cooperative stop. A derived class overrides Run,
+// checks stopRequested at least once per unit of work, and clears running
+// itself when its work is over; the owner polls IsRunning or WaitForFinish.
+class KThread {
+ public:
+  KThread();
+  KThread(const KThread&) = delete;
+  KThread& operator=(const KThread&) = delete;
+
+  virtual void SetHandle(HANDLE handle);
+  virtual HANDLE GetHandle();
+  virtual void Run();
+  // False when no thread could be created; the running flag is then clear.
+  virtual bool Start();
+  virtual void RequestStop();
+  virtual bool IsRunning();
+  virtual void WaitForFinish();
+  virtual ~KThread();
+
+ protected:
+  HANDLE handle;
+  std::atomic<bool> running;
+  std::atomic<bool> stopRequested;
+
+ private:
+  static DWORD WINAPI ThreadEntry(void* parameter);
+};
