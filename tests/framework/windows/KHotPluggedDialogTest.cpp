@@ -1,7 +1,12 @@
 #include <algorithm>
 
 #include "FrameworkTestBase.h"
+
+#include <commctrl.h>
 #include "KButton.h"
+#include "KComboBox.h"
+#include "KProgressBar.h"
+#include "KTrackBar.h"
 #include "KFrameworkState.h"
 #include "KHotPluggedDialog.h"
 #include "KTextBox.h"
@@ -114,6 +119,41 @@ TEST_F(KHotPluggedDialogTest, ItsControlsNotifyTheirObjects) {
   } clicking;
   EXPECT_EQ(clicking.Show(), 0);
   EXPECT_EQ(clicking.pressedButton, &clicking.button);
+}
+
+// The template's combo box, track bar and progress bar, attached the way
+// the main window attaches its own, take the program's settings.
+TEST_F(KHotPluggedDialogTest, TemplateControlsWorkOnceAttached) {
+  struct ControlsDialog : TestDialog {
+    void OnAttached() override {
+      TestDialog::OnAttached();
+      HWND dialog = GetHWND();
+      comboBox.AttachTo(GetDlgItem(dialog, kTestComboId));
+      trackBar.AttachTo(GetDlgItem(dialog, kTestTrackBarId));
+      progressBar.AttachTo(GetDlgItem(dialog, kTestProgressId));
+      for (const wchar_t* rate : {L"64", L"128", L"256", L"320"}) comboBox.AppendItem(rate);
+      comboBox.SetSelection(3);
+      trackBar.SetRange(0, 100);
+      trackBar.SetValue(50);
+      progressBar.SetValue(30);
+      selection = comboBox.GetSelection();
+      selectedText = comboBox.GetSelectedText();
+      sliderPosition = static_cast<int>(SendMessageW(trackBar.GetHWND(), TBM_GETPOS, 0, 0));
+      barPosition = static_cast<int>(SendMessageW(progressBar.GetHWND(), PBM_GETPOS, 0, 0));
+      comboClass = comboBox.GetWindowClassName();
+    }
+    KComboBox comboBox;
+    KTrackBar trackBar;
+    KProgressBar progressBar;
+    int selection = -1, sliderPosition = -1, barPosition = -1;
+    KString selectedText, comboClass;
+  } dialog;
+  EXPECT_EQ(dialog.Show(), 0);
+  EXPECT_EQ(dialog.selection, 3);
+  EXPECT_STREQ(static_cast<const wchar_t*>(dialog.selectedText), L"320");
+  EXPECT_EQ(dialog.sliderPosition, 50);
+  EXPECT_EQ(dialog.barPosition, 30);
+  EXPECT_EQ(_wcsicmp(dialog.comboClass, L"ComboBox"), 0);
 }
 
 HWND unboundDialog = nullptr;
