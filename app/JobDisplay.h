@@ -1,0 +1,23 @@
+#pragma once
+
+// How a job ended, for the message the user gets.
+enum class JobEnding {
+  Finished,     // the input's end was reached
+  Aborted,      // the user asked it to stop
+  DecoderError, // the input could not be decoded to its end
+  EncoderError  // the encoder failed; nothing of it was written
+};
+
+// What the main window shows of a running job. The worker calls these
+// itself; each is a synchronous call into the window's thread.
+class JobDisplay {
+ public:
+  virtual ~JobDisplay() = default;
+  virtual void ShowProgress(int percent) = 0;
+  virtual void StopMarquee() = 0;
+  // Back to the idle controls after a preview; `ending` tells why it ended.
+  virtual void ShowPreviewEnd(JobEnding ending) = 0;
+  // The pause, progress 100, idle controls and the result message, which the
+  // worker waits on.
+  virtual void ShowConversionEnd(JobEnding ending) = 0;
+};

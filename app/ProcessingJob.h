@@ -1,0 +1,92 @@
+#pragma once
+
+#include <ao/ao.h>
+#include <lame/lame.h>
+#include <mpg123.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+
+#include "JobDisplay.h"
+#include "WinampDsp.h"
+
+// One preview or conversion: the input decoded block by block, every block
+// run through the plug-in module in place, faded in at the start, then
+// played at the preview volume or encoded and appended to the output file.
+// The window's thread prepares a job completely; the worker runs the block
+// loop and cleans up everything the job opened.
+class ProcessingJob {
+ public:
+  ProcessingJob();
+  ProcessingJob(const ProcessingJob&) = delete;
+  ProcessingJob& operator=(const ProcessingJob&) = delete;
+  ~ProcessingJob();
+
+  // Once per window: the decoder, the block buffer and the audio driver.
+  // False when the decoder or the buffer cannot be had.
+  bool SetUp();
+  // At close: everything SetUp made. Only while no job runs.
+  void TearDown();
+
+  // Opens the input; the caller checks the format with GetFormat.
+  bool OpenInput(const char* path);
+  bool GetFormat(long* rate, int* channels, int* encoding);
+  // The input's length in samples (0 when it cannot be measured).
+  int64_t MeasureLength();
+  void CloseInput();
+
+  // Preview: opens the audio device in the stream's format. False, with
+  // nothing left open but the input, when there is no device.
+  bool PreparePreview();
+  // Conversion: takes the output file (opened "wb"), sets up the encoder in
+  // plain stereo and sizes its buffer for the worst case. False, with the
+  // file closed and nothing else left open, when the encoder or its buffer
+  // cannot be had.
+  bool PrepareConversion(FILE* output, int kbps, int quality);
+  // Undoes a prepared job that could not be started.
+  void AbandonPrepared();
+
+  // The worker's part: the block loop and the end phase of the job. Clears
+  // `running` when the loop is over, as the thread's owner expects.
+  void Run(std::atomic<bool>& running, const std::atomic<bool>& stopRequested,
+           JobDisplay& display);
+
+  void SetModule(winampDSPModule* module) { dspModule = module; }
+  bool IsPreview() const { return isPreview; }
+  std::atomic<int>& Volume() { return volume; }
+  std::atomic<int>& Converting() { return isConverting; }
+  size_t GetBlockSize() const { return blockSize; }
+  // From the start of a job until its worker has finished every step of it,
+  // clean-up included (the running flag is cleared before the clean-up).
+  bool IsActive() const { return active; }
+  void MarkActive() { active = true; }
+
+ private:
+  void ProcessBlock(size_t done, bool first);
+  bool EncodeBlock(size_t done);
+  JobEnding EndPreview(JobEnding ending, JobDisplay& display);
+  JobEnding EndConversion(JobEnding ending, JobDisplay& display);
+  // Writes what the encoder reported, or fails on a negative count.
+  bool WriteEncoded(int count);
+  int ProgressPercent();
+
+  int audioDriverId;
+  ao_device* audioDevice;
+  mpg123_handle* decoder;
+  size_t blockSize;
+  unsigned char* blockBuffer;
+  lame_global_flags* encoder;
+  unsigned char* mp3Buffer;
+  size_t mp3BufferSize;
+  FILE* outputFile;
+  std::atomic<int> volume;
+  int64_t totalLength;
+  long sampleRate;
+  int channels;
+  int encoding;
+  std::atomic<int> isConverting;
+  bool isPreview;
+  winampDSPModule* dspModule;
+  std::atomic<bool> active;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+// In-place transforms of interleaved 16-bit stereo blocks.
+namespace SampleTransforms {
+
+// Fades in the first quarter of the block's sample values: value i of n
+// becomes i / n of itself (n in single precision, the product in double,
+// truncated toward zero and clamped).
+void FadeIn(int16_t* samples, size_t bytes);
+
+// Scales every value by volume / 100, reading the volume afresh for each
+// value so a move of the slider takes effect within the block.
+void ApplyVolume(int16_t* samples, size_t bytes, const std::atomic<int>& volume);
+
+}  // namespace SampleTransforms
