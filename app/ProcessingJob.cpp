@@ -136,20 +136,25 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   while (!stopRequested) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
-    if (result != MPG123_OK) {
-      if (result != MPG123_DONE) ending = JobEnding::DecoderError;
+    if (result != MPG123_OK && result != MPG123_DONE) {
+      ending = JobEnding::DecoderError;
       break;
     }
-    ProcessBlock(done, first);
-    first = false;
-    if (isPreview) {
-      ao_play(audioDevice, reinterpret_cast<char*>(blockBuffer), static_cast<uint_32>(done));
-    } else if (EncodeBlock(done)) {
-      display.ShowProgress(ProgressPercent());
-    } else {
-      ending = JobEnding::EncoderError;
-      break;
+    // The decoder hands over the end of the stream together with
+    // MPG123_DONE: that last, partial block is part of the input too.
+    if (done > 0) {
+      ProcessBlock(done, first);
+      first = false;
+      if (isPreview) {
+        ao_play(audioDevice, reinterpret_cast<char*>(blockBuffer), static_cast<uint_32>(done));
+      } else if (EncodeBlock(done)) {
+        display.ShowProgress(ProgressPercent());
+      } else {
+        ending = JobEnding::EncoderError;
+        break;
+      }
     }
+    if (result == MPG123_DONE) break;
   }
   running = false;
   if (ending == JobEnding::Finished && stopRequested) ending = JobEnding::Aborted;
@@ -192,6 +197,10 @@ JobEnding ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
 JobEnding ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
   int count = lame_encode_flush(encoder, mp3Buffer, static_cast<int>(mp3BufferSize));
   if (!WriteEncoded(count) && ending != JobEnding::DecoderError) ending = JobEnding::EncoderError;
+  // LAME reserves the first frame for its Info tag by default; filling it in
+  // lets decoders drop the encoder's delay and padding, so the file plays
+  // exactly as long as its input (the stream must be readable: "w+b").
+  lame_mp3_tags_fid(encoder, outputFile);
   lame_close(encoder);
   encoder = nullptr;
   fclose(outputFile);

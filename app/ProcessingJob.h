@@ -39,7 +39,7 @@ class ProcessingJob {
   // Preview: opens the audio device in the stream's format. False, with
   // nothing left open but the input, when there is no device.
   bool PreparePreview();
-  // Conversion: takes the output file (opened "wb"), sets up the encoder in
+  // Conversion: takes the output file (opened "w+b"), sets up the encoder in
   // plain stereo and sizes its buffer for the worst case. False, with the
   // file closed and nothing else left open, when the encoder or its buffer
   // cannot be had.

@@ -101,10 +101,12 @@ class AudioChainTest : public ::testing::Test {
     std::vector<unsigned char> block(mpg123_outblock(decoder_));
     std::vector<int16_t> pcm;
     size_t done = 0;
-    while (mpg123_read(decoder_, block.data(), block.size(), &done) == MPG123_OK) {
+    int status;
+    do {  // the last piece of the stream comes with MPG123_DONE
+      status = mpg123_read(decoder_, block.data(), block.size(), &done);
       const int16_t* samples = reinterpret_cast<int16_t*>(block.data());
-      pcm.insert(pcm.end(), samples, samples + done / 2);
-    }
+      if (status == MPG123_OK || status == MPG123_DONE) pcm.insert(pcm.end(), samples, samples + done / 2);
+    } while (status == MPG123_OK);
     mpg123_close(decoder_);
     return pcm;
   }

@@ -33,6 +33,14 @@ std::vector<int16_t> Loud(int frames) {
   return pcm;
 }
 
+std::vector<int16_t> ToneIn(int channel, int frames, double hz, int amplitude) {
+  std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2, 0);
+  for (int i = 0; i < frames; ++i) {
+    pcm[2 * i + channel] = static_cast<int16_t>(amplitude * std::sin(kTwoPi * hz * i / kRate));
+  }
+  return pcm;
+}
+
 std::vector<int16_t> Silence(int frames) {
   return std::vector<int16_t>(static_cast<size_t>(frames) * 2, 0);
 }

@@ -17,6 +17,10 @@ std::vector<int16_t> MusicLike(int frames, int silentFrames);
 // the sound can be found exactly in a capture.
 std::vector<int16_t> Loud(int frames);
 
+// A sine tone of `hz` at `amplitude` in the left channel only (`channel` 0)
+// or the right only (1).
+std::vector<int16_t> ToneIn(int channel, int frames, double hz = 440, int amplitude = 12000);
+
 // `frames` frames of digital silence.
 std::vector<int16_t> Silence(int frames);
 

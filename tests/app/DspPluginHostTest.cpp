@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "DspPluginHost.h"
+#include "JobTestSupport.h"
+#include "RecorderLog.h"
+
+namespace {
+
+// Keeps the recording plug-in loaded, so its log outlives the host's use.
+class DspPluginHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    keep_ = LoadLibraryW(PluginPath("test_recorder").c_str());
+    ASSERT_NE(keep_, nullptr);
+    log_ = reinterpret_cast<RecorderLogFunction>(
+        reinterpret_cast<void*>(GetProcAddress(keep_, "RecorderLog")))();
+    *log_ = RecorderLog{};
+  }
+  void TearDown() override { FreeLibrary(keep_); }
+
+  HMODULE keep_ = nullptr;
+  RecorderLog* log_ = nullptr;
+  HWND parent_ = reinterpret_cast<HWND>(0x1234);
+};
+
+TEST_F(DspPluginHostTest, LoadsModuleZeroAndInitialisesItWithItsHandles) {
+  DspPluginHost host;
+  EXPECT_EQ(host.GetModule(), nullptr);
+  host.Configure();  // nothing to configure: nothing happens
+  ASSERT_TRUE(host.Load(PluginPath("test_recorder").c_str(), parent_));
+  ASSERT_NE(host.GetModule(), nullptr);
+  EXPECT_STREQ(static_cast<const wchar_t*>(host.GetDescription()), L"Vellumtone test: recorder");
+  EXPECT_EQ(log_->inits, 1);
+  EXPECT_EQ(log_->parentAtInit, parent_);
+  EXPECT_EQ(log_->instanceAtInit, keep_);
+  host.Configure();
+  EXPECT_EQ(log_->configs, 1);
+  host.Unload();
+  EXPECT_EQ(log_->quits, 1);
+  EXPECT_EQ(host.GetModule(), nullptr);
+}
+
+TEST_F(DspPluginHostTest, AnInvalidChoiceQuitsTheOldModuleAndLeavesNone) {
+  for (const char* invalid : {"test_noexport", "test_nullmodule", "no_such_plugin"}) {
+    DspPluginHost host;
+    ASSERT_TRUE(host.Load(PluginPath("test_recorder").c_str(), parent_));
+    int quitsBefore = log_->quits;
+    EXPECT_FALSE(host.Load(PluginPath(invalid).c_str(), parent_)) << invalid;
+    EXPECT_EQ(log_->quits, quitsBefore + 1) << invalid;
+    EXPECT_EQ(host.GetModule(), nullptr);
+    EXPECT_TRUE(host.GetFilePath().IsEmpty());
+    EXPECT_TRUE(host.GetDescription().IsEmpty());
+  }
+}
+
+TEST_F(DspPluginHostTest, TheExampleEffectLoads) {
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("vellumtone_gain").c_str(), parent_));
+  EXPECT_STREQ(static_cast<const wchar_t*>(host.GetDescription()), L"Vellumtone Gain");
+  short block[4] = {1000, -1000, 32767, -32768};
+  EXPECT_EQ(host.GetModule()->ModifySamples(host.GetModule(), block, 2, 16, 2, 44100), 2);
+  EXPECT_EQ(block[0], 1000) << "100 % by default";
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include "JobTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "TestEnvironment.h"
+
+JobRunner::JobRunner() { job.SetUp(); }
+
+JobRunner::~JobRunner() { WaitForFinish(); }
+
+void JobRunner::Run() { job.Run(running, stopRequested, *this); }
+
+void JobRunner::ShowProgress(int percent) { progress.push_back(percent); }
+
+void JobRunner::StopMarquee() { marqueeStopped = true; }
+
+void JobRunner::ShowPreviewEnd(JobEnding ending) { endings.push_back(ending); }
+
+void JobRunner::ShowConversionEnd(JobEnding ending) { endings.push_back(ending); }
+
+bool JobRunner::PrepareConversion(const std::string& input, const std::string& output, int kbps,
+                                  int quality) {
+  long rate;
+  int channels, encoding;
+  if (!job.OpenInput(input.c_str()) || !job.GetFormat(&rate, &channels, &encoding)) return false;
+  job.MeasureLength();
+  FILE* file = std::fopen(output.c_str(), "w+b");
+  return file && job.PrepareConversion(file, kbps, quality);
+}
+
+void JobRunner::RunToEnd() {
+  job.MarkActive();
+  job.Converting() = job.IsPreview() ? 0 : 1;
+  ASSERT_TRUE(Start());
+  while (job.IsActive()) Sleep(10);
+}
+
+std::wstring PluginPath(const char* name) {
+  std::string path = TestEnvironment::WindowsPath(VT_PLUGIN_DIR) + "/dsp_" + name + ".dll";
+  return std::wstring(path.begin(), path.end());
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "KThread.h"
+#include "ProcessingJob.h"
+
+// Runs a ProcessingJob on a worker thread the way the main window does,
+// and records what the job shows.
+class JobRunner : public KThread, public JobDisplay {
+ public:
+  JobRunner();
+  ~JobRunner() override;
+
+  void Run() override;
+  void ShowProgress(int percent) override;
+  void StopMarquee() override;
+  void ShowPreviewEnd(JobEnding ending) override;
+  void ShowConversionEnd(JobEnding ending) override;
+
+  // Opens `input` and prepares a conversion into `output`; false if any
+  // step fails.
+  bool PrepareConversion(const std::string& input, const std::string& output, int kbps = 320,
+                         int quality = 5);
+  // Starts the prepared job and waits until the worker has finished all of it.
+  void RunToEnd();
+
+  ProcessingJob job;
+  std::vector<int> progress;
+  std::vector<JobEnding> endings;
+  bool marqueeStopped = false;
+};
+
+// A plug-in DLL of the build, by name ("test_recorder" → dsp_test_recorder.dll).
+std::wstring PluginPath(const char* name);

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "DspPluginHost.h"
+#include "JobTestSupport.h"
+#include "RecorderLog.h"
+#include "TestMp3.h"
+#include "TestSignals.h"
+
+namespace {
+
+using TestSignals::kRate;
+constexpr long kFrameSamples = 1152;
+
+// Each test writes its own input and output files.
+class ProcessingJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    input_ = name_ + "_in.mp3";
+    output_ = name_ + "_out.mp3";
+  }
+
+  void WriteInput(const std::vector<int16_t>& pcm) {
+    ASSERT_TRUE(TestMp3::Write(input_, pcm, kRate, 2));
+    inputFrames_ = static_cast<long>(pcm.size() / 2);
+  }
+
+  std::string name_, input_, output_;
+  long inputFrames_ = 0;
+};
+
+TEST_F(ProcessingJobTest, AConversionKeepsTheLengthAndReportsProgress) {
+  WriteInput(TestSignals::MusicLike(3 * kRate, kRate / 10));
+  JobRunner runner;
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  EXPECT_EQ(runner.job.Converting(), 0);
+  ASSERT_FALSE(runner.progress.empty());
+  for (size_t i = 1; i < runner.progress.size(); ++i) {
+    EXPECT_GE(runner.progress[i], runner.progress[i - 1]);
+  }
+  EXPECT_GE(runner.progress.back(), 95);
+  EXPECT_LE(runner.progress.back(), 100);
+
+  TestMp3::Decoded output = TestMp3::Read(output_);
+  ASSERT_TRUE(output.ok);
+  EXPECT_EQ(output.rate, kRate);
+  EXPECT_EQ(output.channels, 2);
+  EXPECT_NEAR(static_cast<long>(output.Frames()), inputFrames_, kFrameSamples);
+  // For the same check by Debian's own decoder on the Linux side.
+  FILE* expected = std::fopen("conversion.frames", "wb");
+  std::fprintf(expected, "%ld\n", inputFrames_);
+  std::fclose(expected);
+}
+
+TEST_F(ProcessingJobTest, ThePluginIsHeardInTheOutput) {
+  WriteInput(TestSignals::ToneIn(0, 2 * kRate));
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_swap").c_str(), nullptr));
+  JobRunner runner;
+  runner.job.SetModule(host.GetModule());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  TestMp3::Decoded output = TestMp3::Read(output_);
+  ASSERT_TRUE(output.ok);
+  EXPECT_GT(TestMp3::ChannelLevel(output.pcm, 1), 5000) << "the tone moved to the right";
+  EXPECT_LT(TestMp3::ChannelLevel(output.pcm, 0), 200);
+}
+
+TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
+  WriteInput(TestSignals::MusicLike(2 * kRate, 0));
+  HMODULE keep = LoadLibraryW(PluginPath("test_recorder").c_str());  // the log outlives the host
+  auto log = reinterpret_cast<RecorderLogFunction>(
+      reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_recorder").c_str(), nullptr));
+  JobRunner runner;
+  runner.job.SetModule(host.GetModule());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  EXPECT_EQ(log->bits, 16);
+  EXPECT_EQ(log->channels, 2);
+  EXPECT_EQ(log->rate, kRate);
+  EXPECT_NE(log->thread, GetCurrentThreadId());
+  EXPECT_LE(static_cast<size_t>(log->lastFrames) * 4, runner.job.GetBlockSize());
+  TestMp3::Decoded input = TestMp3::Read(input_);
+  EXPECT_EQ(static_cast<size_t>(log->totalFrames), input.Frames()) << "frames = bytes / 4";
+  FreeLibrary(keep);
+}
+
+TEST_F(ProcessingJobTest, AWrongCountFromThePluginKeepsTheWholeBlock) {
+  WriteInput(TestSignals::MusicLike(2 * kRate, 0));
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_wrongcount").c_str(), nullptr));
+  JobRunner runner;
+  runner.job.SetModule(host.GetModule());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  EXPECT_NEAR(static_cast<long>(TestMp3::Read(output_).Frames()), inputFrames_, kFrameSamples);
+}
+
+TEST_F(ProcessingJobTest, AStopBeforeTheLoopLeavesOnlyTheFlush) {
+  WriteInput(TestSignals::MusicLike(2 * kRate, 0));
+  JobRunner runner;
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RequestStop();
+  // Start clears a stop request made before it: ask again at once, before
+  // the worker reads its first block, through the slow plug-in's first call.
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_slow").c_str(), nullptr));
+  runner.job.SetModule(host.GetModule());
+  runner.job.MarkActive();
+  ASSERT_TRUE(runner.Start());
+  runner.RequestStop();
+  while (runner.job.IsActive()) Sleep(10);
+  ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
+  EXPECT_LE(TestMp3::Read(output_).Frames(), static_cast<size_t>(runner.job.GetBlockSize()));
+}
+
+TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
+  WriteInput(TestSignals::MusicLike(6 * kRate, 0));
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_slow").c_str(), nullptr));
+  JobRunner runner;
+  runner.job.SetModule(host.GetModule());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.job.MarkActive();
+  ASSERT_TRUE(runner.Start());
+  Sleep(400);
+  runner.RequestStop();
+  while (runner.job.IsActive()) Sleep(10);
+  ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
+  TestMp3::Decoded output = TestMp3::Read(output_);
+  EXPECT_GT(output.Frames(), 0u);
+  EXPECT_LT(static_cast<long>(output.Frames()), inputFrames_ / 2);
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Real MP3 files for the tests, made and read with the program's own LAME
+// and libmpg123.
+namespace TestMp3 {
+
+// Encodes interleaved PCM (`channels` 1 or 2) at `rate` into `path`, with
+// the gapless information LAME writes into the first frame.
+bool Write(const std::string& path, const std::vector<int16_t>& pcm, int rate, int channels,
+           int kbps = 192);
+
+struct Decoded {
+  bool ok = false;
+  long rate = 0;
+  int channels = 0;
+  std::vector<int16_t> pcm;  // interleaved
+  size_t Frames() const { return channels ? pcm.size() / channels : 0; }
+};
+
+Decoded Read(const std::string& path);
+
+// Root mean square of one channel of interleaved stereo samples.
+double ChannelLevel(const std::vector<int16_t>& stereo, int channel);
+
+}  // namespace TestMp3
