@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
 
 #include "DspPluginHost.h"
 #include "JobTestSupport.h"
@@ -60,6 +66,40 @@ TEST_F(DspPluginHostTest, TheExampleEffectLoads) {
   short block[4] = {1000, -1000, 32767, -32768};
   EXPECT_EQ(host.GetModule()->ModifySamples(host.GetModule(), block, 2, 16, 2, 44100), 2);
   EXPECT_EQ(block[0], 1000) << "100 % by default";
+}
+
+// The example effect's settings window, used as a user would: the gain
+// slider moved to 150 %, the label following, OK.
+TEST_F(DspPluginHostTest, TheExampleEffectsSettingsWindowSetsItsGain) {
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("vellumtone_gain").c_str(), nullptr));
+  std::wstring label;
+  std::thread user([&label] {
+    HWND dialog = nullptr;
+    for (int waited = 0; waited < 20000 && !(dialog && IsWindowVisible(dialog)); waited += 50) {
+      Sleep(50);
+      dialog = FindWindowW(L"#32770", L"Vellumtone Gain");
+    }
+    if (!dialog) return;
+    HWND slider = FindWindowExW(dialog, nullptr, TRACKBAR_CLASSW, nullptr);
+    SendMessageW(slider, TBM_SETPOS, TRUE, 150);
+    SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 150),
+                 reinterpret_cast<LPARAM>(slider));
+    wchar_t text[64] = {};
+    HWND labelWindow = FindWindowExW(dialog, nullptr, L"Static", nullptr);
+    GetWindowTextW(labelWindow, text, 64);
+    label = text;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  host.Configure();  // returns when the user closes the window
+  user.join();
+  EXPECT_EQ(label, L"Gain: 150%");
+  short block[4] = {1000, -1000, 30000, -30000};
+  host.GetModule()->ModifySamples(host.GetModule(), block, 2, 16, 2, 44100);
+  EXPECT_EQ(block[0], 1500);
+  EXPECT_EQ(block[1], -1500);
+  EXPECT_EQ(block[2], 32767) << "clamped";
+  EXPECT_EQ(block[3], -32768);
 }
 
 }  // namespace
