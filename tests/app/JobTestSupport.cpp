@@ -10,7 +10,10 @@ JobRunner::JobRunner() { job.SetUp(); }
 
 JobRunner::~JobRunner() { WaitForFinish(); }
 
-void JobRunner::Run() { job.Run(running, stopRequested, *this); }
+void JobRunner::Run() {
+  while (holdWorker) Sleep(1);
+  job.Run(running, stopRequested, *this);
+}
 
 void JobRunner::ShowProgress(int percent) { progress.push_back(percent); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class JobRunner : public KThread, public JobDisplay {
   void RunToEnd();
 
   ProcessingJob job;
+  // While set, the worker waits before it enters the job.
+  std::atomic<bool> holdWorker{false};
   std::vector<int> progress;
   std::vector<JobEnding> endings;
   bool marqueeStopped = false;

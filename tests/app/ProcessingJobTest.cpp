@@ -28,8 +28,18 @@ class ProcessingJobTest : public ::testing::Test {
     inputFrames_ = static_cast<long>(pcm.size() / 2);
   }
 
+  // Converts the input through the named plug-in, start to end.
+  void ConvertWith(const char* plugin, JobRunner& runner) {
+    ASSERT_TRUE(host_.Load(PluginPath(plugin).c_str(), nullptr));
+    runner.job.SetModule(host_.GetModule());
+    ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+    runner.RunToEnd();
+    EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  }
+
   std::string name_, input_, output_;
   long inputFrames_ = 0;
+  DspPluginHost host_;
 };
 
 TEST_F(ProcessingJobTest, AConversionKeepsTheLengthAndReportsProgress) {
@@ -59,12 +69,8 @@ TEST_F(ProcessingJobTest, AConversionKeepsTheLengthAndReportsProgress) {
 
 TEST_F(ProcessingJobTest, ThePluginIsHeardInTheOutput) {
   WriteInput(TestSignals::ToneIn(0, 2 * kRate));
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_swap").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetModule(host.GetModule());
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.RunToEnd();
+  ConvertWith("test_swap", runner);
   TestMp3::Decoded output = TestMp3::Read(output_);
   ASSERT_TRUE(output.ok);
   EXPECT_GT(TestMp3::ChannelLevel(output.pcm, 1), 5000) << "the tone moved to the right";
@@ -76,13 +82,8 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
   HMODULE keep = LoadLibraryW(PluginPath("test_recorder").c_str());  // the log outlives the host
   auto log = reinterpret_cast<RecorderLogFunction>(
       reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_recorder").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetModule(host.GetModule());
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.RunToEnd();
-  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  ConvertWith("test_recorder", runner);
   EXPECT_EQ(log->bits, 16);
   EXPECT_EQ(log->channels, 2);
   EXPECT_EQ(log->rate, kRate);
@@ -95,32 +96,34 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
 
 TEST_F(ProcessingJobTest, AWrongCountFromThePluginKeepsTheWholeBlock) {
   WriteInput(TestSignals::MusicLike(2 * kRate, 0));
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_wrongcount").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetModule(host.GetModule());
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.RunToEnd();
-  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  ConvertWith("test_wrongcount", runner);
   EXPECT_NEAR(static_cast<long>(TestMp3::Read(output_).Frames()), inputFrames_, kFrameSamples);
 }
 
+// Start clears an earlier stop request, so the request comes between Start
+// and the worker's first look at it.
 TEST_F(ProcessingJobTest, AStopBeforeTheLoopLeavesOnlyTheFlush) {
   WriteInput(TestSignals::MusicLike(2 * kRate, 0));
+  HMODULE keep = LoadLibraryW(PluginPath("test_recorder").c_str());
+  auto log = reinterpret_cast<RecorderLogFunction>(
+      reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
+  ASSERT_TRUE(host_.Load(PluginPath("test_recorder").c_str(), nullptr));
   JobRunner runner;
+  runner.job.SetModule(host_.GetModule());
   ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.RequestStop();
-  // Start clears a stop request made before it: ask again at once, before
-  // the worker reads its first block, through the slow plug-in's first call.
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_slow").c_str(), nullptr));
-  runner.job.SetModule(host.GetModule());
+  runner.holdWorker = true;
   runner.job.MarkActive();
   ASSERT_TRUE(runner.Start());
   runner.RequestStop();
+  runner.holdWorker = false;
   while (runner.job.IsActive()) Sleep(10);
-  ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
-  EXPECT_LE(TestMp3::Read(output_).Frames(), static_cast<size_t>(runner.job.GetBlockSize()));
+  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
+  EXPECT_EQ(log->blocks, 0) << "no block was read";
+  EXPECT_TRUE(runner.progress.empty());
+  TestMp3::Decoded output = TestMp3::Read(output_);
+  EXPECT_LE(output.Frames(), static_cast<size_t>(kFrameSamples)) << "only what the flush gave";
+  FreeLibrary(keep);
 }
 
 TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
