@@ -13,6 +13,7 @@ bool DspPluginHost::Load(const KString& path, HWND parent) {
   winampDSPHeader* header = getHeader ? getHeader() : nullptr;
   dspModule = header && header->getModule ? header->getModule(0) : nullptr;
   if (!dspModule) {
+    MessageBoxW(parent, L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
     Forget();
     return false;
   }

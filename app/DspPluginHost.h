@@ -14,10 +14,11 @@ class DspPluginHost {
   DspPluginHost& operator=(const DspPluginHost&) = delete;
   ~DspPluginHost();
 
-  // Quits and unloads the module in use, then loads `path`. False, with no
-  // module in use and the path forgotten, when the library does not load,
-  // lacks "winampDSPGetHeader2", or its header has no module 0 (a module
-  // that is not there must not be used).
+  // Quits and unloads the module in use, then loads `path` and initialises
+  // its module 0 with `parent` as its owner window. When the library does
+  // not load, lacks "winampDSPGetHeader2", or its header has no module 0 (a
+  // module that is not there must not be used), tells the user "Invalid DSP
+  // Plugin!" and returns false with no module in use and the path forgotten.
   bool Load(const KString& path, HWND parent);
   void Unload();
   // The module's settings window; nothing without a module.
