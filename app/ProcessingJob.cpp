@@ -1,5 +1,7 @@
 #include "ProcessingJob.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 
 #include "SampleTransforms.h"
@@ -41,8 +43,8 @@ ProcessingJob::~ProcessingJob() { TearDown(); }
 
 bool ProcessingJob::SetUp() {
   ao_initialize();
-  mpg123_init();
   audioDriverId = ao_default_driver_id();
+  mpg123_init();
   decoder = mpg123_new(nullptr, nullptr);
   if (!decoder) return false;
   blockSize = mpg123_outblock(decoder);
@@ -50,10 +52,14 @@ bool ProcessingJob::SetUp() {
   return blockBuffer != nullptr;
 }
 
-void ProcessingJob::TearDown() {
-  if (!decoder && !blockBuffer) return;
+void ProcessingJob::FreeBlockBuffer() {
   free(blockBuffer);
   blockBuffer = nullptr;
+}
+
+void ProcessingJob::TearDown() {
+  if (!decoder && !blockBuffer) return;
+  FreeBlockBuffer();
   mpg123_delete(decoder);
   decoder = nullptr;
   mpg123_exit();
@@ -62,6 +68,19 @@ void ProcessingJob::TearDown() {
 
 bool ProcessingJob::OpenInput(const char* path) {
   return path && mpg123_open(decoder, path) == MPG123_OK;
+}
+
+// On Windows the decoder takes a UTF-8 path to its wide-character open, so
+// names outside the ANSI code page open too; the ANSI form is the fallback.
+bool ProcessingJob::OpenInput(const KString& path) {
+  const wchar_t* wide = path;
+  if (!wide) return false;
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  char* utf8 = size > 0 ? static_cast<char*>(malloc(size)) : nullptr;
+  bool opened = utf8 && WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, size, nullptr, nullptr) &&
+                OpenInput(utf8);
+  free(utf8);
+  return opened || OpenInput(static_cast<const char*>(path));
 }
 
 bool ProcessingJob::GetFormat(long* rate, int* channelCount, int* encodingId) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "JobDisplay.h"
+#include "KString.h"
 #include "WinampDsp.h"
 
 // One preview or conversion: the input decoded block by block, every block
@@ -27,10 +28,12 @@ class ProcessingJob {
   // False when the decoder or the buffer cannot be had.
   bool SetUp();
   // At close: everything SetUp made. Only while no job runs.
+  void FreeBlockBuffer();
   void TearDown();
 
   // Opens the input; the caller checks the format with GetFormat.
   bool OpenInput(const char* path);
+  bool OpenInput(const KString& path);
   bool GetFormat(long* rate, int* channels, int* encoding);
   // The input's length in samples (0 when it cannot be measured).
   int64_t MeasureLength();

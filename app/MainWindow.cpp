@@ -1,0 +1,358 @@
+#include "MainWindow.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <initializer_list>
+
+#include "FileDialogs.h"
+#include "resources/resource.h"
+
+namespace {
+
+const int kBitRates[] = {64, 128, 256, 320};
+constexpr int kDefaultBitRatePosition = 3;
+constexpr int kDefaultQuality = 5;
+constexpr int kInitialVolume = 50;
+constexpr int kMarqueeStepMs = 60;
+constexpr DWORD kEndPauseMs = 1000;
+const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
+const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
+
+// The same file under both paths: by file identity when both exist (case,
+// relative parts and short names do not matter), else by full path.
+bool SameFile(const wchar_t* first, const wchar_t* second) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE a = CreateFileW(first, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE b = CreateFileW(second, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  bool same = false;
+  BY_HANDLE_FILE_INFORMATION infoA, infoB;
+  if (a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE) {
+    same = GetFileInformationByHandle(a, &infoA) && GetFileInformationByHandle(b, &infoB) &&
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+  } else {
+    wchar_t fullA[MAX_PATH], fullB[MAX_PATH];
+    same = GetFullPathNameW(first, MAX_PATH, fullA, nullptr) &&
+           GetFullPathNameW(second, MAX_PATH, fullB, nullptr) && _wcsicmp(fullA, fullB) == 0;
+  }
+  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
+  if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
+  return same;
+}
+
+// ".mp3" unless the path already ends in exactly that (case-sensitive).
+KString WithMp3Extension(const KString& path) {
+  int length = path.GetLength();
+  if (length > 4 && path.NarrowCharAt(length - 4) == '.' && path.NarrowCharAt(length - 3) == 'm' &&
+      path.NarrowCharAt(length - 2) == 'p' && path.NarrowCharAt(length - 1) == '3') {
+    return path;
+  }
+  return path + L".mp3";
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : display(*this) {}
+
+MainWindow::~MainWindow() {}
+
+void MainWindow::OnAttached() {
+  KComponent::OnAttached();
+  job.SetModule(nullptr);
+  job.Volume() = kInitialVolume;
+  job.Converting() = 0;
+  AttachControls();
+  SetText(L"MP3 Vellumtone");
+  windowIcon.LoadIconResource(IDI_MAIN);
+  SetIcon(&windowIcon);
+  job.SetUp();
+}
+
+void MainWindow::AttachControls() {
+  HWND dialog = GetHWND();
+  struct {
+    KButton* button;
+    int id;
+  } buttons[] = {{&browseInputButton, IDC_INPUT_BROWSE},   {&browseDspButton, IDC_DSP_BROWSE},
+                 {&configureButton, IDC_DSP_CONFIGURE},    {&playButton, IDC_PLAY},
+                 {&stopButton, IDC_STOP},                  {&convertButton, IDC_CONVERT},
+                 {&browseOutputButton, IDC_OUTPUT_BROWSE}, {&aboutButton, IDC_ABOUT}};
+  for (auto& entry : buttons) {
+    entry.button->AttachTo(GetDlgItem(dialog, entry.id));
+    entry.button->SetListener(this);
+  }
+  inputTextBox.AttachTo(GetDlgItem(dialog, IDC_INPUT_TEXT));
+  dspTextBox.AttachTo(GetDlgItem(dialog, IDC_DSP_TEXT));
+  outputTextBox.AttachTo(GetDlgItem(dialog, IDC_OUTPUT_TEXT));
+  volumeTrackBar.AttachTo(GetDlgItem(dialog, IDC_VOLUME));
+  volumeTrackBar.SetListener(this);
+  volumeTrackBar.SetRange(0, 100);
+  volumeTrackBar.SetValue(kInitialVolume);
+  bitRateComboBox.AttachTo(GetDlgItem(dialog, IDC_BIT_RATE));
+  for (const wchar_t* rate : {L"64", L"128", L"256", L"320"}) bitRateComboBox.AppendItem(rate);
+  bitRateComboBox.SetSelection(kDefaultBitRatePosition);
+  qualityComboBox.AttachTo(GetDlgItem(dialog, IDC_QUALITY));
+  for (const wchar_t* quality :
+       {L"0 (High)", L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9 (Low)"}) {
+    qualityComboBox.AppendItem(quality);
+  }
+  qualityComboBox.SetSelection(kDefaultQuality);
+  progressBar.AttachTo(GetDlgItem(dialog, IDC_PROGRESS));
+  progressBar.SetValue(0);
+}
+
+void MainWindow::Destroy() {
+  if (IsRunning() || job.IsActive()) return;
+  job.FreeBlockBuffer();
+  dspHost.Unload();
+  job.TearDown();
+  EndDialog(GetHWND(), 0);
+}
+
+void MainWindow::ButtonPressed(KButton* button) {
+  if (button == &browseInputButton) {
+    ChooseInput();
+  } else if (button == &playButton) {
+    StartPreview();
+  } else if (button == &stopButton) {
+    RequestStop();
+  } else if (button == &browseDspButton) {
+    ChoosePlugin();
+  } else if (button == &configureButton) {
+    dspHost.Configure();
+  } else if (button == &browseOutputButton) {
+    ChooseOutput();
+  } else if (button == &convertButton) {
+    if (job.Converting() != 0) {
+      RequestStop();
+    } else {
+      StartConversion();
+    }
+  } else if (button == &aboutButton) {
+    ShowAbout();
+  }
+}
+
+void MainWindow::Run() { job.Run(running, stopRequested, display); }
+
+void MainWindow::TrackBarMoved(KTrackBar* trackBar) {
+  if (trackBar == &volumeTrackBar) job.Volume() = volumeTrackBar.GetValue();
+}
+
+void MainWindow::ChooseInput() {
+  if (AskOpenPath(this, L"Open MP3 File...", kMp3Filter, &inputFilePath)) {
+    inputTextBox.SetText(inputFilePath);
+  }
+}
+
+void MainWindow::ChooseOutput() {
+  if (!AskSavePath(this, L"Save MP3 File...", &outputFilePath)) return;
+  outputFilePath = WithMp3Extension(outputFilePath);
+  outputTextBox.SetText(outputFilePath);
+}
+
+void MainWindow::ChoosePlugin() {
+  KString path = dspHost.GetFilePath();
+  if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
+  dspHost.Unload();
+  job.SetModule(nullptr);
+  dspTextBox.SetText(KString());
+  if (!dspHost.Load(path, GetHWND())) return;
+  dspTextBox.SetText(dspHost.GetDescription());
+  job.SetModule(dspHost.GetModule());
+}
+
+bool MainWindow::OpenCheckedInput(bool measureLength) {
+  if (!job.OpenInput(inputFilePath)) {
+    Tell(L"Cannot open file!", L"Error", MB_ICONERROR);
+    return false;
+  }
+  if (measureLength) job.MeasureLength();
+  long rate;
+  int channels, encoding;
+  const wchar_t* refusal = nullptr;
+  const wchar_t* caption = L"Oops!";
+  UINT icon = MB_ICONWARNING;
+  // Not an MP3 at all: the decoder found no format to report.
+  if (!job.GetFormat(&rate, &channels, &encoding)) {
+    refusal = L"Cannot open file!";
+    caption = L"Error";
+    icon = MB_ICONERROR;
+  } else if (mpg123_encsize(encoding) != 2) {
+    refusal = L"Only support 16bit MP3 files!";
+  } else if (channels != 2) {
+    refusal = L"Only support stereo MP3 files!";
+  } else if (rate != 44100) {
+    refusal = L"Only support 44100Hz sample rate MP3 files!";
+  }
+  if (!refusal) return true;
+  job.CloseInput();
+  Tell(refusal, caption, icon);
+  return false;
+}
+
+void MainWindow::StartPreview() {
+  if (inputFilePath.IsEmpty()) {
+    Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
+    return;
+  }
+  if (!OpenCheckedInput(false)) return;
+  if (!job.PreparePreview()) {
+    job.CloseInput();
+    Tell(L"Cannot open the audio device!", L"Error", MB_ICONERROR);
+    return;
+  }
+  ShowPreviewStart();
+  job.MarkActive();
+  if (!Start()) {
+    job.AbandonPrepared();
+    job.CloseInput();
+    SetMarquee(false);
+    ShowIdle();
+    Tell(L"Cannot start the preview!", L"Error", MB_ICONERROR);
+  }
+}
+
+void MainWindow::StartConversion() {
+  if (inputFilePath.IsEmpty()) {
+    Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
+    return;
+  }
+  if (outputFilePath.IsEmpty()) {
+    Tell(L"Output file is empty!", L"Oops!", MB_ICONWARNING);
+    return;
+  }
+  // Creating the output would truncate the input before it is read.
+  if (SameFile(inputFilePath, outputFilePath)) {
+    Tell(L"The output file is the input file! Choose another output file.", L"Oops!",
+         MB_ICONWARNING);
+    return;
+  }
+  int position = bitRateComboBox.GetSelection();
+  int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
+  if (!OpenCheckedInput(true)) return;
+  // The wide name, so names outside the ANSI code page can be created;
+  // readable too, for the encoder's Info tag.
+  FILE* output = _wfopen(outputFilePath, L"w+b");
+  if (!output) {
+    job.CloseInput();
+    Tell(L"Cannot create output file!", L"Error!", MB_ICONERROR);
+    return;
+  }
+  if (!job.PrepareConversion(output, bitRate, qualityComboBox.GetSelection())) {
+    job.CloseInput();
+    Tell(L"Cannot start the MP3 encoder!", L"Error", MB_ICONERROR);
+    return;
+  }
+  ShowConversionStart();
+  job.Converting() = 1;
+  job.MarkActive();
+  if (!Start()) {
+    job.AbandonPrepared();
+    job.CloseInput();
+    job.Converting() = 0;
+    ShowIdle();
+    Tell(L"Cannot start the conversion!", L"Error", MB_ICONERROR);
+  }
+}
+
+void MainWindow::ShowAbout() {
+  Tell(L"MP3 Vellumtone v1.0\n"
+       L"\n\nCreated with QZR Framework v0.2.4",
+       L"About", MB_ICONINFORMATION);
+}
+
+void MainWindow::ShowPreviewStart() {
+  convertButton.SetEnabled(false);
+  browseDspButton.SetEnabled(false);
+  playButton.SetEnabled(false);
+  stopButton.SetEnabled(true);
+  SetMarquee(true);
+}
+
+void MainWindow::ShowConversionStart() {
+  for (KComponent* control :
+       std::initializer_list<KComponent*>{&browseInputButton, &browseDspButton, &configureButton,
+                                          &playButton, &stopButton, &browseOutputButton,
+                                          &bitRateComboBox, &qualityComboBox}) {
+    control->SetEnabled(false);
+  }
+  convertButton.SetText(L"Stop");
+}
+
+// The idle state of every control that a job changes.
+void MainWindow::ShowIdle() {
+  browseInputButton.SetEnabled(true);
+  browseDspButton.SetEnabled(true);
+  configureButton.SetEnabled(true);
+  playButton.SetEnabled(true);
+  stopButton.SetEnabled(false);
+  browseOutputButton.SetEnabled(true);
+  bitRateComboBox.SetEnabled(true);
+  qualityComboBox.SetEnabled(true);
+  convertButton.SetEnabled(true);
+  convertButton.SetText(L"Convert");
+}
+
+void MainWindow::SetMarquee(bool on) {
+  HWND bar = GetDlgItem(GetHWND(), IDC_PROGRESS);
+  LONG style = GetWindowLongW(bar, GWL_STYLE);
+  if (on) {
+    SetWindowLongW(bar, GWL_STYLE, style | PBS_MARQUEE);
+    SendDlgItemMessageW(GetHWND(), IDC_PROGRESS, PBM_SETMARQUEE, 1, kMarqueeStepMs);
+  } else {
+    SendDlgItemMessageW(GetHWND(), IDC_PROGRESS, PBM_SETMARQUEE, 0, 0);
+    SetWindowLongW(bar, GWL_STYLE, style & ~PBS_MARQUEE);
+  }
+}
+
+void MainWindow::Tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
+  MessageBoxW(GetHWND(), text, caption, MB_OK | icon);
+}
+
+void MainWindow::Display::ShowProgress(int percent) { window_.progressBar.SetValue(percent); }
+
+void MainWindow::Display::StopMarquee() { window_.SetMarquee(false); }
+
+void MainWindow::Display::ShowPreviewEnd(JobEnding ending) {
+  window_.convertButton.SetEnabled(true);
+  window_.playButton.SetEnabled(true);
+  window_.browseDspButton.SetEnabled(true);
+  window_.stopButton.SetEnabled(false);
+  if (ending == JobEnding::DecoderError) {
+    window_.Tell(L"The input file could not be decoded to its end.", L"Error", MB_ICONERROR);
+  }
+}
+
+void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
+  Sleep(kEndPauseMs);
+  window_.progressBar.SetValue(100);
+  window_.browseInputButton.SetEnabled(true);
+  window_.browseDspButton.SetEnabled(true);
+  window_.configureButton.SetEnabled(true);
+  window_.playButton.SetEnabled(true);
+  window_.stopButton.SetEnabled(false);
+  window_.browseOutputButton.SetEnabled(true);
+  window_.bitRateComboBox.SetEnabled(true);
+  window_.qualityComboBox.SetEnabled(true);
+  window_.convertButton.SetText(L"Convert");
+  switch (ending) {
+    case JobEnding::Finished:
+      window_.Tell(L"Conversion Success!", L"Success", MB_ICONINFORMATION);
+      break;
+    case JobEnding::Aborted:
+      window_.Tell(L"Conversion Aborted!", L"Info", MB_ICONINFORMATION);
+      break;
+    case JobEnding::DecoderError:
+      window_.Tell(L"Conversion failed: the input file could not be decoded to its end.",
+                   L"Error", MB_ICONERROR);
+      break;
+    case JobEnding::EncoderError:
+      window_.Tell(L"Conversion failed: the MP3 encoder stopped with an error.", L"Error",
+                   MB_ICONERROR);
+      break;
+  }
+}

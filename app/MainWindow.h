@@ -1,0 +1,87 @@
+#pragma once
+
+#include "DspPluginHost.h"
+#include "JobDisplay.h"
+#include "KButton.h"
+#include "KComboBox.h"
+#include "KHotPluggedDialog.h"
+#include "KIcon.h"
+#include "KProgressBar.h"
+#include "KTextBox.h"
+#include "KThread.h"
+#include "KTrackBar.h"
+#include "ProcessingJob.h"
+
+// The application's only window: dialog template 101, hot-plugged. It owns
+// every audio resource (through the job and the plug-in host), dispatches
+// the buttons, keeps the preview volume, and runs the processing job as its
+// worker thread.
+class MainWindow : public KHotPluggedDialog,
+                   public KButtonListener,
+                   public KThread,
+                   public KTrackBarListener {
+ public:
+  MainWindow();
+  ~MainWindow() override;
+
+  void OnAttached() override;
+  // The close: refused while a job runs, its clean-up included.
+  void Destroy() override;
+  void ButtonPressed(KButton* button) override;
+  void Run() override;
+  void TrackBarMoved(KTrackBar* trackBar) override;
+
+ private:
+  // What the worker shows of its job, on the window's controls.
+  class Display : public JobDisplay {
+   public:
+    explicit Display(MainWindow& window) : window_(window) {}
+    void ShowProgress(int percent) override;
+    void StopMarquee() override;
+    void ShowPreviewEnd(JobEnding ending) override;
+    void ShowConversionEnd(JobEnding ending) override;
+
+   private:
+    MainWindow& window_;
+  };
+
+  void AttachControls();
+  void ChooseInput();
+  void ChooseOutput();
+  void ChoosePlugin();
+  void StartPreview();
+  void StartConversion();
+  void ShowAbout();
+
+  // The steps before a job that both Play and Convert take; false after
+  // telling the user why the input cannot be used (the decoder closed).
+  bool OpenCheckedInput(bool measureLength);
+  bool IsOutputTheInput();
+  void ShowPreviewStart();
+  void ShowConversionStart();
+  void ShowIdle();
+  void SetMarquee(bool on);
+  void Tell(const wchar_t* text, const wchar_t* caption, UINT icon);
+
+  KButton browseInputButton;
+  KButton browseDspButton;
+  KButton configureButton;
+  KButton playButton;
+  KButton stopButton;
+  KButton convertButton;
+  KButton browseOutputButton;
+  KButton aboutButton;
+  KTextBox inputTextBox;
+  KTextBox dspTextBox;
+  KTextBox outputTextBox;
+  KComboBox bitRateComboBox;
+  KComboBox qualityComboBox;
+  KTrackBar volumeTrackBar;
+  KProgressBar progressBar;
+  KIcon windowIcon;
+  KString inputFilePath;
+  KString outputFilePath;
+  ProcessingJob job;
+  DspPluginHost dspHost;
+  Display display;
+};
