@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+// A user at a common file dialog, on a helper thread: waits for the dialog
+// with `title` (in any process), notes what its file-name box holds, types
+// `typed` and presses OK (or Cancel when `typed` is null). A dialog still
+// open after OK (the file did not do) has its message box dismissed and is
+// cancelled.
+class DialogUser {
+ public:
+  DialogUser(const wchar_t* title, const wchar_t* typed);
+  ~DialogUser();
+
+  // Waits until the user is done; read the fields below only after it.
+  void Finish();
+
+  std::wstring initialText;
+  bool closedByOk = false;
+  bool sawMessageBox = false;
+
+ private:
+  void Use(const wchar_t* title, const wchar_t* typed);
+
+  std::thread thread_;
+};
+
+// Waits for a visible top-level dialog with this caption; null after
+// `timeoutMs`.
+HWND WaitForDialog(const wchar_t* caption, int timeoutMs = 30000);
