@@ -1,0 +1,198 @@
+// The real mp3vellumtone.exe, worked from outside as a user works it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "AppDriver.h"
+#include "DialogUser.h"
+#include "TestMp3.h"
+#include "TestSignals.h"
+#include "resources/resource.h"
+
+namespace {
+
+using TestSignals::kRate;
+
+std::wstring Here(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  GetFullPathNameW(name, MAX_PATH, path, nullptr);
+  return path;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+class AppEndToEndTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    TestMp3::Write("e2e_input.mp3", TestSignals::MusicLike(3 * kRate, kRate / 10), kRate, 2);
+    TestMp3::Write("e2e_long.mp3", TestSignals::MusicLike(20 * kRate, 0), kRate, 2);
+    TestMp3::Write("e2e_mono.mp3", TestSignals::Silence(kRate / 2), kRate, 1);
+    TestMp3::Write("e2e_48k.mp3", TestSignals::MusicLike(48000, 0), 48000, 2);
+    TestMp3::Write("e2e_22k.mp3", TestSignals::MusicLike(22050, 0), 22050, 2);
+    FILE* garbage = std::fopen("e2e_garbage.mp3", "wb");
+    for (int i = 0; i < 5000; ++i) std::fputc((i * 7919) % 251, garbage);
+    std::fclose(garbage);
+  }
+
+  void SetUp() override { ASSERT_TRUE(app_.Launch()); }
+
+  void TearDown() override {
+    if (!app_.IsRunning()) return;
+    app_.Close();
+    EXPECT_EQ(app_.WaitForExit(), 0u);
+  }
+
+  // Browse, type the path into the file dialog, OK.
+  void Choose(int browseId, const wchar_t* title, const std::wstring& path) {
+    DialogUser user(title, path.c_str());
+    app_.Click(browseId);
+    user.Finish();
+    ASSERT_TRUE(user.closedByOk) << Narrow(path);
+    Sleep(200);
+  }
+
+  void ExpectMessage(const wchar_t* text, const wchar_t* caption, LPCWSTR icon) {
+    MessageBoxSeen seen = app_.AnswerMessageBox();
+    ASSERT_TRUE(seen.found) << "no message box for " << Narrow(text);
+    EXPECT_EQ(seen.text, text);
+    EXPECT_EQ(seen.caption, caption);
+    EXPECT_EQ(seen.icon, icon) << Narrow(text);
+  }
+
+  void Screenshot(const char* name) {
+    CreateDirectoryW(BuildPath(VT_SCREENSHOTS).c_str(), nullptr);
+    std::string path = std::string(VT_SCREENSHOTS) + "/" + name + ".bmp";
+    EXPECT_TRUE(app_.SaveScreenshot(BuildPath(path.c_str())));
+  }
+
+  AppDriver app_;
+};
+
+TEST_F(AppEndToEndTest, StartsIdleAndClosesWithExitCodeZero) {
+  EXPECT_EQ(app_.Selection(IDC_BIT_RATE), 3);
+  EXPECT_EQ(app_.Selection(IDC_QUALITY), 5);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_VOLUME), TBM_GETPOS, 0, 0), 50);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_VOLUME), TBM_GETRANGEMIN, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_VOLUME), TBM_GETRANGEMAX, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 0);
+  EXPECT_FALSE(app_.IsEnabled(IDC_STOP));
+  EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
+  EXPECT_TRUE(app_.Text(IDC_INPUT_TEXT).empty());
+  EXPECT_TRUE(app_.Text(IDC_DSP_TEXT).empty());
+  EXPECT_TRUE(app_.Text(IDC_OUTPUT_TEXT).empty());
+  EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert");
+  Screenshot("idle");
+
+  app_.Click(IDC_ABOUT);
+  ExpectMessage(L"MP3 Vellumtone v1.0\n\n\nCreated with QZR Framework v0.2.4", L"About",
+                IDI_INFORMATION);
+  app_.Close();
+  EXPECT_EQ(app_.WaitForExit(), 0u);
+}
+
+TEST_F(AppEndToEndTest, IgnoresCommandLineArguments) {
+  AppDriver other;
+  ASSERT_TRUE(other.Launch(L"--no-such-option \"C:\\some file.mp3\" 42"));
+  other.Close();
+  EXPECT_EQ(other.WaitForExit(), 0u);
+}
+
+TEST_F(AppEndToEndTest, RefusesToStartWithoutFiles) {
+  app_.Click(IDC_PLAY);
+  ExpectMessage(L"Input file is empty!", L"Oops!", IDI_WARNING);
+  app_.Click(IDC_CONVERT);
+  ExpectMessage(L"Input file is empty!", L"Oops!", IDI_WARNING);
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  EXPECT_EQ(app_.Text(IDC_INPUT_TEXT), Here(L"e2e_input.mp3"));
+  app_.Click(IDC_CONVERT);
+  ExpectMessage(L"Output file is empty!", L"Oops!", IDI_WARNING);
+}
+
+TEST_F(AppEndToEndTest, RefusesInputsItCannotUse) {
+  struct Case {
+    const wchar_t* file;
+    const wchar_t* text;
+    const wchar_t* caption;
+    LPCWSTR icon;
+  } cases[] = {
+      {L"e2e_garbage.mp3", L"Cannot open file!", L"Error", IDI_ERROR},
+      {L"e2e_mono.mp3", L"Only support stereo MP3 files!", L"Oops!", IDI_WARNING},
+      {L"e2e_48k.mp3", L"Only support 44100Hz sample rate MP3 files!", L"Oops!", IDI_WARNING},
+      {L"e2e_22k.mp3", L"Only support 44100Hz sample rate MP3 files!", L"Oops!", IDI_WARNING},
+  };
+  for (const Case& c : cases) {
+    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(c.file));
+    app_.Click(IDC_PLAY);
+    ExpectMessage(c.text, c.caption, c.icon);
+    EXPECT_TRUE(app_.IsEnabled(IDC_PLAY)) << "still idle";
+  }
+}
+
+TEST_F(AppEndToEndTest, RefusesTheInputAsItsOwnOutput) {
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"E2E_INPUT.mp3"));
+  app_.Click(IDC_CONVERT);
+  MessageBoxSeen seen = app_.AnswerMessageBox();
+  EXPECT_EQ(seen.caption, L"Oops!");
+  EXPECT_EQ(seen.icon, IDI_WARNING);
+  EXPECT_TRUE(TestMp3::Read("e2e_input.mp3").ok) << "the input is intact";
+}
+
+TEST_F(AppEndToEndTest, ConvertsAtTheChosenSettings) {
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  DeleteFileW(Here(L"e2e_output.mp3").c_str());
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_output"));
+  EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(L"e2e_output.mp3")) << "\".mp3\" was added";
+  app_.Pick(IDC_BIT_RATE, 1);
+  app_.Pick(IDC_QUALITY, 2);
+  EXPECT_EQ(app_.Selection(IDC_BIT_RATE), 1);
+  EXPECT_EQ(app_.Selection(IDC_QUALITY), 2);
+
+  app_.Click(IDC_CONVERT);
+  Sleep(300);  // the end display pauses a second before it restores the controls
+  EXPECT_EQ(app_.Text(IDC_CONVERT), L"Stop");
+  for (int id : {IDC_INPUT_BROWSE, IDC_DSP_BROWSE, IDC_DSP_CONFIGURE, IDC_PLAY, IDC_STOP,
+                 IDC_OUTPUT_BROWSE, IDC_BIT_RATE, IDC_QUALITY}) {
+    EXPECT_FALSE(app_.IsEnabled(id)) << id;
+  }
+  EXPECT_TRUE(app_.IsEnabled(IDC_CONVERT));
+  Screenshot("converting");
+  ExpectMessage(L"Conversion Success!", L"Success", IDI_INFORMATION);
+  EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert");
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 100);
+
+  TestMp3::Decoded output = TestMp3::Read("e2e_output.mp3");
+  ASSERT_TRUE(output.ok);
+  EXPECT_NEAR(static_cast<long>(output.Frames()), 3 * kRate, 1152);
+  FILE* file = std::fopen("e2e_output.mp3", "rb");
+  std::fseek(file, 0, SEEK_END);
+  long bytes = std::ftell(file);
+  std::fclose(file);
+  EXPECT_NEAR(bytes, 3 * 128000 / 8, 6000) << "128 kbit/s";
+}
+
+TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_stopped.mp3"));
+  std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
+  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
+  EXPECT_EQ(app_.Text(IDC_DSP_TEXT), L"Vellumtone test: slow");
+
+  app_.Click(IDC_CONVERT);
+  Sleep(500);
+  app_.Close();
+  Sleep(500);
+  EXPECT_TRUE(app_.IsRunning()) << "the close is refused while a job runs";
+  app_.Click(IDC_CONVERT);  // reads "Stop"
+  ExpectMessage(L"Conversion Aborted!", L"Info", IDI_INFORMATION);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 100);
+  TestMp3::Decoded output = TestMp3::Read("e2e_stopped.mp3");
+  EXPECT_GT(output.Frames(), 0u);
+  EXPECT_LT(output.Frames(), static_cast<size_t>(10 * kRate));
+}
+
+}  // namespace
