@@ -48,6 +48,7 @@ vt_build() {
     echo "building the audio libraries failed; the whole log is $log" >&2
     return 1
   fi
+  VT_DEPS=$deps
   VT_BUILD=${VELLUMTONE_BUILD:-$root/build}
   # New libraries: forget where CMake found the old ones.
   if [[ $(cat "$VT_BUILD/.deps-prefix" 2>/dev/null) != "$deps" ]]; then
