@@ -8,6 +8,8 @@
 #include <string>
 
 #include "AppDriver.h"
+#include "CaptureReader.h"
+#include "TestEnvironment.h"
 #include "DialogUser.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
@@ -33,6 +35,11 @@ class AppEndToEndTest : public ::testing::Test {
     TestMp3::Write("e2e_mono.mp3", TestSignals::Silence(kRate / 2), kRate, 1);
     TestMp3::Write("e2e_48k.mp3", TestSignals::MusicLike(48000, 0), 48000, 2);
     TestMp3::Write("e2e_22k.mp3", TestSignals::MusicLike(22050, 0), 22050, 2);
+    std::vector<int16_t> tone = TestSignals::ToneIn(0, 6 * kRate, 440, 16000);
+    std::vector<int16_t> pcm = TestSignals::Silence(kRate / 5);
+    pcm.insert(pcm.end(), tone.begin(), tone.end());
+    TestMp3::Write("e2e_preview.mp3", pcm, kRate, 2);
+    std::fclose(std::fopen("e2e_empty.mp3", "wb"));
     FILE* garbage = std::fopen("e2e_garbage.mp3", "wb");
     for (int i = 0; i < 5000; ++i) std::fputc((i * 7919) % 251, garbage);
     std::fclose(garbage);
@@ -120,6 +127,7 @@ TEST_F(AppEndToEndTest, RefusesInputsItCannotUse) {
     LPCWSTR icon;
   } cases[] = {
       {L"e2e_garbage.mp3", L"Cannot open file!", L"Error", IDI_ERROR},
+      {L"e2e_empty.mp3", L"Cannot open file!", L"Error", IDI_ERROR},
       {L"e2e_mono.mp3", L"Only support stereo MP3 files!", L"Oops!", IDI_WARNING},
       {L"e2e_48k.mp3", L"Only support 44100Hz sample rate MP3 files!", L"Oops!", IDI_WARNING},
       {L"e2e_22k.mp3", L"Only support 44100Hz sample rate MP3 files!", L"Oops!", IDI_WARNING},
@@ -193,6 +201,90 @@ TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
   TestMp3::Decoded output = TestMp3::Read("e2e_stopped.mp3");
   EXPECT_GT(output.Frames(), 0u);
   EXPECT_LT(output.Frames(), static_cast<size_t>(10 * kRate));
+}
+
+TEST_F(AppEndToEndTest, RefusesAnOutputThatCannotBeCreated) {
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  CreateDirectoryW(Here(L"e2e_gone").c_str(), nullptr);
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_gone\\out.mp3"));
+  RemoveDirectoryW(Here(L"e2e_gone").c_str());
+  app_.Click(IDC_CONVERT);
+  ExpectMessage(L"Cannot create output file!", L"Error!", IDI_ERROR);
+  EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert");
+  EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
+}
+
+// Names outside the ANSI code page open and are created.
+TEST_F(AppEndToEndTest, ConvertsFilesWithNamesOutsideTheAnsiCodePage) {
+  std::wstring input = Here(L"e2e_\u041f\u0435\u0441\u043d\u044f.mp3");
+  std::wstring output = Here(L"e2e_\u0412\u044b\u0445\u043e\u0434.mp3");
+  CopyFileW(Here(L"e2e_input.mp3").c_str(), input.c_str(), FALSE);
+  DeleteFileW(output.c_str());
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", input);
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", output);
+  app_.Click(IDC_CONVERT);
+  ExpectMessage(L"Conversion Success!", L"Success", IDI_INFORMATION);
+  ASSERT_TRUE(CopyFileW(output.c_str(), Here(L"e2e_unicode_copy.mp3").c_str(), FALSE));
+  EXPECT_NEAR(static_cast<long>(TestMp3::Read("e2e_unicode_copy.mp3").Frames()), 3 * kRate,
+              1152);
+}
+
+// Previews play into the test command's sound server.
+class AppPreviewTest : public AppEndToEndTest {
+ protected:
+  void SetUp() override {
+    capturePath_ = TestEnvironment::Variable("VELLUMTONE_CAPTURE");
+    if (capturePath_.empty()) GTEST_SKIP() << "no capture of the sound server";
+    AppEndToEndTest::SetUp();
+    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_preview.mp3"));
+  }
+
+  void Slide(WPARAM key) {
+    PostMessageW(app_.Control(IDC_VOLUME), WM_KEYDOWN, key, 0);
+    Sleep(200);
+  }
+
+  void WaitUntilIdle() {
+    for (int waited = 0; waited < 20000 && !app_.IsEnabled(IDC_PLAY); waited += 50) Sleep(50);
+  }
+
+  std::string capturePath_;
+};
+
+TEST_F(AppPreviewTest, VolumeZeroIsSilentAndThePreviewEndsIdle) {
+  Slide(VK_HOME);
+  EXPECT_EQ(SendMessageW(app_.Control(IDC_VOLUME), TBM_GETPOS, 0, 0), 0);
+  CaptureReader capture(TestEnvironment::WindowsPath(capturePath_));
+  app_.Click(IDC_PLAY);
+  Sleep(1000);
+  EXPECT_TRUE(app_.IsEnabled(IDC_STOP));
+  EXPECT_FALSE(app_.IsEnabled(IDC_PLAY));
+  EXPECT_FALSE(app_.IsEnabled(IDC_CONVERT));
+  EXPECT_FALSE(app_.IsEnabled(IDC_DSP_BROWSE));
+  EXPECT_TRUE(app_.IsEnabled(IDC_DSP_CONFIGURE));
+  EXPECT_NE(GetWindowLongW(app_.Control(IDC_PROGRESS), GWL_STYLE) & PBS_MARQUEE, 0);
+  Screenshot("preview");
+  WaitUntilIdle();
+  EXPECT_TRUE(capture.WaitForSound(1, 2000).empty()) << "volume 0 plays silence";
+  EXPECT_FALSE(app_.IsEnabled(IDC_STOP));
+  EXPECT_EQ(GetWindowLongW(app_.Control(IDC_PROGRESS), GWL_STYLE) & PBS_MARQUEE, 0);
+}
+
+TEST_F(AppPreviewTest, TheSliderAndStopActWhileItPlays) {
+  Slide(VK_END);
+  CaptureReader capture(TestEnvironment::WindowsPath(capturePath_));
+  app_.Click(IDC_PLAY);
+  Sleep(2000);
+  Slide(VK_HOME);  // silent from here on
+  Sleep(1000);
+  app_.Click(IDC_STOP);
+  WaitUntilIdle();
+  EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
+  EXPECT_FALSE(app_.IsEnabled(IDC_STOP));
+  std::vector<int16_t> sound = capture.WaitForSound(kRate / 2, 6000);
+  double seconds = sound.size() / 2.0 / kRate;
+  EXPECT_GT(seconds, 0.8);
+  EXPECT_LT(seconds, 3.5) << "the sound ended when the slider went to 0, not with the input";
 }
 
 }  // namespace
