@@ -203,6 +203,24 @@ TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
   EXPECT_LT(output.Frames(), static_cast<size_t>(10 * kRate));
 }
 
+TEST_F(AppEndToEndTest, EnsuresTheMp3ExtensionCaseSensitively) {
+  struct Case {
+    const wchar_t* typed;
+    const wchar_t* shown;
+  } cases[] = {{L"e2e_song", L"e2e_song.mp3"},
+               {L"e2e_song.mp3", L"e2e_song.mp3"},
+               {L"e2e_song.MP3", L"e2e_song.MP3.mp3"}};
+  for (const Case& c : cases) {
+    Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(c.typed));
+    EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(c.shown));
+  }
+  DialogUser cancelling(L"Save MP3 File...", nullptr);
+  app_.Click(IDC_OUTPUT_BROWSE);
+  cancelling.Finish();
+  Sleep(200);
+  EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(L"e2e_song.MP3.mp3")) << "a cancel changes nothing";
+}
+
 TEST_F(AppEndToEndTest, RefusesAnOutputThatCannotBeCreated) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
   CreateDirectoryW(Here(L"e2e_gone").c_str(), nullptr);
