@@ -262,8 +262,9 @@ class AppPreviewTest : public AppEndToEndTest {
     Sleep(200);
   }
 
+  // Stop is the last control the end of a preview changes.
   void WaitUntilIdle() {
-    for (int waited = 0; waited < 20000 && !app_.IsEnabled(IDC_PLAY); waited += 50) Sleep(50);
+    for (int waited = 0; waited < 20000 && app_.IsEnabled(IDC_STOP); waited += 50) Sleep(50);
   }
 
   std::string capturePath_;
