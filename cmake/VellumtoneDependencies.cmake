@@ -20,3 +20,11 @@ vt_find_library(Vellumtone::ao ao/ao.h ao winmm ksuser)
 
 # LAME's own command-line encoder: the reference of the benchmark.
 find_program(VELLUMTONE_LAME_EXE lame.exe NO_CMAKE_SYSTEM_PATH)
+
+# ImageMagick draws the icons at build time (no binary artwork is kept).
+# On Windows "convert" is a system tool, so only "magick" is looked for there.
+if(CMAKE_HOST_WIN32)
+  find_program(VT_MAGICK magick REQUIRED)
+else()
+  find_program(VT_MAGICK NAMES magick convert REQUIRED)
+endif()

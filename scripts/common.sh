@@ -61,3 +61,11 @@ vt_build() {
     -DCMAKE_PREFIX_PATH="$deps" >/dev/null
   cmake --build "$VT_BUILD"
 }
+
+# Everything before the program can run: packages, libraries, the build and
+# the Wine prefix.
+vt_set_up() {
+  "$1/scripts/install-packages.sh"
+  vt_build "$1"
+  vt_wine_prefix
+}

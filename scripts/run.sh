@@ -7,9 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/common.sh"
 
-"$root/scripts/install-packages.sh"
-vt_build "$root"
-vt_wine_prefix
+vt_set_up "$root"
 
 sample=$VT_BUILD/sample
 mkdir -p "$sample" "$VT_BUILD/screenshots"

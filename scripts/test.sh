@@ -6,9 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/common.sh"
 
-"$root/scripts/install-packages.sh"
-vt_build "$root"
-vt_wine_prefix
+vt_set_up "$root"
 
 session=$(mktemp -d "${TMPDIR:-/tmp}/vellumtone-test.XXXXXX")
 pids=()
