@@ -205,15 +205,14 @@ bool ProcessingJob::EncodeBlock(size_t done) {
   return WriteEncoded(count);
 }
 
-JobEnding ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
+void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
   display.StopMarquee();
   ao_close(audioDevice);
   audioDevice = nullptr;
   display.ShowPreviewEnd(ending);
-  return ending;
 }
 
-JobEnding ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
+void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
   int count = lame_encode_flush(encoder, mp3Buffer, static_cast<int>(mp3BufferSize));
   if (!WriteEncoded(count) && ending != JobEnding::DecoderError) ending = JobEnding::EncoderError;
   // LAME reserves the first frame for its Info tag by default; filling it in
@@ -228,7 +227,6 @@ JobEnding ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
   mp3Buffer = nullptr;
   display.ShowConversionEnd(ending);
   isConverting = 0;
-  return ending;
 }
 
 // A negative count is an encoder failure, never a length to write.

@@ -68,8 +68,8 @@ class ProcessingJob {
  private:
   void ProcessBlock(size_t done, bool first);
   bool EncodeBlock(size_t done);
-  JobEnding EndPreview(JobEnding ending, JobDisplay& display);
-  JobEnding EndConversion(JobEnding ending, JobDisplay& display);
+  void EndPreview(JobEnding ending, JobDisplay& display);
+  void EndConversion(JobEnding ending, JobDisplay& display);
   // Writes what the encoder reported, or fails on a negative count.
   bool WriteEncoded(int count);
   int ProgressPercent();
