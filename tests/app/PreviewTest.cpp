@@ -14,9 +14,8 @@ using TestSignals::kRate;
 class PreviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string path = TestEnvironment::Variable("VELLUMTONE_CAPTURE");
-    if (path.empty()) GTEST_SKIP() << "no capture of the sound server";
-    capturePath_ = TestEnvironment::WindowsPath(path);
+    capturePath_ = TestEnvironment::CapturePath();
+    if (capturePath_.empty()) GTEST_SKIP() << "no capture of the sound server";
     // A second of loud sound between silent ends.
     std::vector<int16_t> pcm = TestSignals::Silence(kRate / 5);
     std::vector<int16_t> loud = TestSignals::ToneIn(0, kRate, 440, 16000);

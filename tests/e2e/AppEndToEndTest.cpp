@@ -251,7 +251,7 @@ TEST_F(AppEndToEndTest, ConvertsFilesWithNamesOutsideTheAnsiCodePage) {
 class AppPreviewTest : public AppEndToEndTest {
  protected:
   void SetUp() override {
-    capturePath_ = TestEnvironment::Variable("VELLUMTONE_CAPTURE");
+    capturePath_ = TestEnvironment::CapturePath();
     if (capturePath_.empty()) GTEST_SKIP() << "no capture of the sound server";
     AppEndToEndTest::SetUp();
     Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_preview.mp3"));
@@ -273,7 +273,7 @@ class AppPreviewTest : public AppEndToEndTest {
 TEST_F(AppPreviewTest, VolumeZeroIsSilentAndThePreviewEndsIdle) {
   Slide(VK_HOME);
   EXPECT_EQ(SendMessageW(app_.Control(IDC_VOLUME), TBM_GETPOS, 0, 0), 0);
-  CaptureReader capture(TestEnvironment::WindowsPath(capturePath_));
+  CaptureReader capture(capturePath_);
   app_.Click(IDC_PLAY);
   Sleep(1000);
   EXPECT_TRUE(app_.IsEnabled(IDC_STOP));
@@ -291,7 +291,7 @@ TEST_F(AppPreviewTest, VolumeZeroIsSilentAndThePreviewEndsIdle) {
 
 TEST_F(AppPreviewTest, TheSliderAndStopActWhileItPlays) {
   Slide(VK_END);
-  CaptureReader capture(TestEnvironment::WindowsPath(capturePath_));
+  CaptureReader capture(capturePath_);
   app_.Click(IDC_PLAY);
   Sleep(2000);
   Slide(VK_HOME);  // silent from here on

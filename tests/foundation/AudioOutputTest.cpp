@@ -16,9 +16,8 @@ using TestSignals::kRate;
 class AudioOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string path = TestEnvironment::Variable("VELLUMTONE_CAPTURE");
-    if (path.empty()) GTEST_SKIP() << "no capture of the sound server";
-    capturePath_ = TestEnvironment::WindowsPath(path);
+    capturePath_ = TestEnvironment::CapturePath();
+    if (capturePath_.empty()) GTEST_SKIP() << "no capture of the sound server";
     ao_initialize();
   }
   void TearDown() override {

@@ -14,4 +14,9 @@ std::string WindowsPath(const std::string& path) {
   return path;
 }
 
+std::string CapturePath() {
+  std::string path = Variable("VELLUMTONE_CAPTURE");
+  return path.empty() ? path : WindowsPath(path);
+}
+
 }  // namespace TestEnvironment

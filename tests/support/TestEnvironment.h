@@ -13,4 +13,8 @@ std::string Variable(const char* name);
 // root to drive Z:); other paths are returned unchanged.
 std::string WindowsPath(const std::string& path);
 
+// The recording of everything the sound server played, as a Windows path;
+// empty when the tests run without the test command's sound server.
+std::string CapturePath();
+
 }  // namespace TestEnvironment
