@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "DialogUser.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -16,7 +17,7 @@ struct Search {
 };
 
 // A visible message box of the process: a dialog with a static text.
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter) {
+BOOL CALLBACK IsMessageBoxOf(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
@@ -157,19 +158,32 @@ void AppDriver::Pick(int id, int index) const {
   Sleep(300);
 }
 
+bool AppDriver::Choose(int browseId, const wchar_t* title, const std::wstring& path) const {
+  DialogUser user(title, path.c_str());
+  Click(browseId);
+  user.Finish();
+  Sleep(200);
+  return user.closedByOk;
+}
+
+HWND AppDriver::FindMessageBox() const {
+  Search search = {process_.dwProcessId, window_, nullptr};
+  EnumWindows(IsMessageBoxOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 MessageBoxSeen AppDriver::AnswerMessageBox(int timeoutMs) const {
   MessageBoxSeen seen;
   for (int waited = 0; waited < timeoutMs; waited += 50) {
-    Search search = {process_.dwProcessId, window_, nullptr};
-    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
+    HWND box = FindMessageBox();
+    if (box) {
       Sleep(100);
       seen.found = true;
-      seen.caption = WindowText(search.found);
-      seen.text = WindowText(GetDlgItem(search.found, kMessageTextId));
-      seen.icon = IconOf(search.found);
-      PostMessageW(search.found, WM_COMMAND, IDOK, 0);
-      for (int gone = 0; gone < 5000 && IsWindow(search.found); gone += 20) Sleep(20);
+      seen.caption = WindowText(box);
+      seen.text = WindowText(GetDlgItem(box, kMessageTextId));
+      seen.icon = IconOf(box);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      for (int gone = 0; gone < 5000 && IsWindow(box); gone += 20) Sleep(20);
       return seen;
     }
     Sleep(50);

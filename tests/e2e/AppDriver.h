@@ -34,6 +34,12 @@ class AppDriver {
   // Picks position `index` of a drop-down list with the keyboard.
   void Pick(int id, int index) const;
 
+  // Browse, type the path into the file dialog, OK; false if the dialog
+  // did not take it.
+  bool Choose(int browseId, const wchar_t* title, const std::wstring& path) const;
+
+  // The program's message box on screen now, or null.
+  HWND FindMessageBox() const;
   // Waits for the program's next message box, notes it, and presses OK.
   MessageBoxSeen AnswerMessageBox(int timeoutMs = 20000) const;
 
@@ -41,6 +47,7 @@ class AppDriver {
   // The exit code, or STILL_ACTIVE when it has not ended by then.
   DWORD WaitForExit(int timeoutMs = 20000) const;
   bool IsRunning() const { return WaitForExit(0) == STILL_ACTIVE; }
+  HANDLE Process() const { return process_.hProcess; }
 
   // Saves the main window as it is on screen (a BMP file).
   bool SaveScreenshot(const std::wstring& path) const;

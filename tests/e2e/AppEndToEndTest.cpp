@@ -55,11 +55,7 @@ class AppEndToEndTest : public ::testing::Test {
 
   // Browse, type the path into the file dialog, OK.
   void Choose(int browseId, const wchar_t* title, const std::wstring& path) {
-    DialogUser user(title, path.c_str());
-    app_.Click(browseId);
-    user.Finish();
-    ASSERT_TRUE(user.closedByOk) << Narrow(path);
-    Sleep(200);
+    ASSERT_TRUE(app_.Choose(browseId, title, path)) << Narrow(path);
   }
 
   void ExpectMessage(const wchar_t* text, const wchar_t* caption, LPCWSTR icon) {

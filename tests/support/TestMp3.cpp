@@ -1,6 +1,7 @@
 #include "TestMp3.h"
 
-#include <lame/lame.h>
+#include "Mp3FileWriter.h"
+
 #include <mpg123.h>
 
 #include <cmath>
@@ -10,32 +11,9 @@ namespace TestMp3 {
 
 bool Write(const std::string& path, const std::vector<int16_t>& pcm, int rate, int channels,
            int kbps) {
-  // "w+b": LAME reads the first frame back to write the gapless tag.
-  FILE* file = std::fopen(path.c_str(), "w+b");
-  if (!file) return false;
-  lame_t encoder = lame_init();
-  lame_set_num_channels(encoder, channels);
-  lame_set_in_samplerate(encoder, rate);
-  lame_set_out_samplerate(encoder, rate);
-  lame_set_brate(encoder, kbps);
-  lame_set_mode(encoder, channels == 1 ? MONO : STEREO);
-  bool ok = lame_init_params(encoder) >= 0;
-  int frames = static_cast<int>(pcm.size() / channels);
-  std::vector<unsigned char> out(frames * 5 / 4 + 7200);
-  std::vector<int16_t> copy(pcm);
-  int count = channels == 1
-                  ? lame_encode_buffer(encoder, copy.data(), copy.data(), frames, out.data(),
-                                       static_cast<int>(out.size()))
-                  : lame_encode_buffer_interleaved(encoder, copy.data(), frames, out.data(),
-                                                   static_cast<int>(out.size()));
-  ok = ok && count >= 0;
-  if (count > 0) std::fwrite(out.data(), 1, count, file);
-  count = lame_encode_flush(encoder, out.data(), static_cast<int>(out.size()));
-  if (count > 0) std::fwrite(out.data(), 1, count, file);
-  lame_mp3_tags_fid(encoder, file);
-  lame_close(encoder);
-  std::fclose(file);
-  return ok;
+  Mp3FileWriter writer;
+  bool ok = writer.Open(path, rate, channels, kbps) && writer.Append(pcm);
+  return writer.Finish() && ok;
 }
 
 Decoded Read(const std::string& path) {

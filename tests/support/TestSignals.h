@@ -13,6 +13,12 @@ constexpr int kRate = 44100;
 // both ends.
 std::vector<int16_t> MusicLike(int frames, int silentFrames);
 
+// The same signal without the silence, made in pieces of any length: frame
+// `first` onwards into `pcm` (resized to `frames` frames). `noise` carries
+// the noise generator from one piece to the next; start it at kMusicNoiseSeed.
+constexpr uint32_t kMusicNoiseSeed = 12345;
+void MusicLikePiece(int64_t first, int frames, uint32_t& noise, std::vector<int16_t>& pcm);
+
 // Every sample loud (a square wave of ±8000), so the first and last frame of
 // the sound can be found exactly in a capture.
 std::vector<int16_t> Loud(int frames);

@@ -1,0 +1,160 @@
+#include "BenchReport.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+constexpr double kFloorTarget = 1.03;
+constexpr double kLameTarget = 1.00;
+constexpr double kResponseTargetMs = 50;
+constexpr double kGrowthTargetBytes = 1024.0 * 1024.0;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+std::string Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  int length = std::vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  std::string text(length > 0 ? length + 1 : 1, '\0');
+  std::vsnprintf(&text[0], text.size(), format, again);
+  va_end(again);
+  text.resize(length > 0 ? length : 0);
+  return text;
+}
+
+std::string Figure(const Samples& samples) {
+  return Format("%.2f s (min %.2f)", samples.Median(), samples.Min());
+}
+
+double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
+
+double FloorMedian(const SettingResult& s, bool cpu) {
+  return cpu ? s.decodeCpu.Median() + s.encodeCpu.Median()
+             : s.decodeWall.Median() + s.encodeWall.Median();
+}
+
+double FloorMin(const SettingResult& s, bool cpu) {
+  return cpu ? s.decodeCpu.Min() + s.encodeCpu.Min() : s.decodeWall.Min() + s.encodeWall.Min();
+}
+
+std::string FloorRatio(const SettingResult& s, bool cpu) {
+  const Samples& a = cpu ? s.programCpu : s.programWall;
+  return Format("%.3f (%.3f)", Ratio(a.Median(), FloorMedian(s, cpu)),
+                Ratio(a.Min(), FloorMin(s, cpu)));
+}
+
+std::string SettingName(const SettingResult& s) {
+  return Format("%d kbit/s, q%d", s.kbps, s.quality);
+}
+
+std::string Verdict(bool met) { return met ? "met" : "**not met**"; }
+
+}  // namespace
+
+std::string BenchReport::Markdown() const {
+  std::string text = "## Conversion speed\n\n";
+  text += "Input: " + inputDescription + ". Libraries: " + librariesDescription + ".\n\n";
+  text += Format(
+      "Each figure is the median of %d runs, the minimum in brackets; the runs of all four "
+      "kinds alternate, so a slow moment of the machine falls on all of them alike. "
+      "(a) the program's conversion with the pass-through plug-in, from the job's start to "
+      "the end of its flush (the window's fixed 1 s pause before the result message is not "
+      "included); (b) `lame.exe --mp3input -b K -q Q -m s` (with `--quiet`), less its "
+      "process start-up (%.3f s: `lame.exe --version`, median); (c) "
+      "decoding alone; (d) encoding alone of the decoded PCM into a file. The ratios use "
+      "the medians, those of the minimums in brackets.\n\n",
+      repeats, lameStartupWall);
+  text += "### Wall-clock time\n\n" + WallTable();
+  text +=
+      "\n### CPU time of the working thread\n\nLess disturbed by the rest of the machine than "
+      "the wall clock (the processor's instruction counters cannot be read here). Wine does not "
+      "report the CPU time of another process, so lame.exe has none.\n\n" +
+      CpuTable();
+  text += "\n" + Targets();
+  if (haveResponsiveness) text += "\n" + ResponsivenessSection();
+  if (!memory.empty()) text += "\n" + MemorySection();
+  return text;
+}
+
+std::string BenchReport::WallTable() const {
+  std::string text =
+      "| setting | (a) program | (b) lame.exe | (c) decode | (d) encode | a/b | a/(c+d) |\n"
+      "|---|---|---|---|---|---|---|\n";
+  for (const SettingResult& s : settings) {
+    const Samples& a = s.programWall;
+    text += "| " + SettingName(s) + " | " + Figure(a) + " | " + Figure(s.lameWall) + " | " +
+            Figure(s.decodeWall) + " | " + Figure(s.encodeWall) + " | " +
+            Format("%.3f (%.3f)", Ratio(a.Median(), s.lameWall.Median()),
+                   Ratio(a.Min(), s.lameWall.Min())) +
+            " | " + FloorRatio(s, false) + " |\n";
+  }
+  return text;
+}
+
+std::string BenchReport::CpuTable() const {
+  std::string text =
+      "| setting | (a) program | (c) decode | (d) encode | a/(c+d) |\n"
+      "|---|---|---|---|---|\n";
+  for (const SettingResult& s : settings) {
+    text += "| " + SettingName(s) + " | " + Figure(s.programCpu) + " | " + Figure(s.decodeCpu) +
+            " | " + Figure(s.encodeCpu) + " | " + FloorRatio(s, true) + " |\n";
+  }
+  return text;
+}
+
+std::string BenchReport::Targets() const {
+  double worstFloor = 0, worstLame = 0;
+  for (const SettingResult& s : settings) {
+    worstFloor = std::max(worstFloor, Ratio(s.programWall.Median(), FloorMedian(s, false)));
+    worstLame = std::max(worstLame, Ratio(s.programWall.Median(), s.lameWall.Median()));
+  }
+  return Format(
+      "Targets (wall-clock medians): a/(c+d) ≤ %.2f at every setting: %s (worst %.3f); "
+      "a/b ≤ %.2f at every setting: %s (worst %.3f).\n",
+      kFloorTarget, Verdict(worstFloor <= kFloorTarget).c_str(), worstFloor, kLameTarget,
+      Verdict(worstLame <= kLameTarget).c_str(), worstLame);
+}
+
+std::string BenchReport::ResponsivenessSection() const {
+  const Samples& trips = responsiveness.roundTripMs;
+  std::string text = "## Responsiveness during a conversion\n\n";
+  text += Format(
+      "The real program converts the input above at 320 kbit/s, quality 5, through the "
+      "pass-through plug-in, while another process sends `WM_NULL` to its main window with "
+      "`SendMessageTimeout` every 10 ms (%zu probes).\n\n"
+      "| p50 | p99 | max | Convert pressed → result message | of which the fixed end pause "
+      "|\n|---|---|---|---|---|\n"
+      "| %.2f ms | %.2f ms | %.2f ms | %.2f s | 1.00 s |\n\n"
+      "Target p99 ≤ %.0f ms: %s.\n",
+      trips.Count(), trips.Percentile(50), trips.Percentile(99), trips.Max(),
+      responsiveness.clickToResult, kResponseTargetMs,
+      Verdict(trips.Percentile(99) <= kResponseTargetMs).c_str());
+  return text;
+}
+
+std::string BenchReport::MemorySection() const {
+  std::string text = "## Memory\n\n";
+  text +=
+      "Private bytes of the real program (committed memory of its own, counted region by "
+      "region), sampled every 100 ms while it converts at 320 kbit/s, quality 5.\n\n"
+      "| input | before the conversion | peak while converting | growth | peak pagefile "
+      "usage (system's figure) |\n|---|---|---|---|---|\n";
+  for (const MemoryRun& run : memory) {
+    const MemoryResult& m = run.result;
+    text += Format("| %d s | %.2f MiB | %.2f MiB | %.2f MiB | %.2f MiB |\n", run.seconds,
+                   m.idleBytes / kMiB, m.peakBytes / kMiB, (m.peakBytes - m.idleBytes) / kMiB,
+                   m.peakPagefileBytes / kMiB);
+  }
+  if (memory.size() >= 2) {
+    double growth = memory.back().result.peakBytes - memory.front().result.peakBytes;
+    text += Format(
+        "\nPeak of the longest input less that of the shortest: %.3f MiB. Target ≤ 1 MiB "
+        "(nothing grows with the input's length): %s.\n",
+        growth / kMiB, Verdict(growth <= kGrowthTargetBytes).c_str());
+  }
+  return text;
+}

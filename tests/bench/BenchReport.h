@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "AppProbe.h"
+#include "Samples.h"
+
+// One encoder setting measured side by side: (a) the program's conversion,
+// (b) LAME's own transcoder, (c) decoding alone, (d) encoding alone.
+struct SettingResult {
+  int kbps = 0;
+  int quality = 0;
+  Samples programWall, programCpu;
+  Samples lameWall;  // less the process's start-up
+  Samples decodeWall, decodeCpu;
+  Samples encodeWall, encodeCpu;
+};
+
+struct MemoryRun {
+  int seconds = 0;
+  MemoryResult result;
+};
+
+// The figures as Markdown: what was measured, the tables, and whether the
+// targets were met.
+class BenchReport {
+ public:
+  std::string inputDescription;
+  std::string librariesDescription;
+  int repeats = 0;
+  double lameStartupWall = 0;
+  std::vector<SettingResult> settings;
+  bool haveResponsiveness = false;
+  ResponsivenessResult responsiveness;
+  std::vector<MemoryRun> memory;
+
+  std::string Markdown() const;
+
+ private:
+  std::string WallTable() const;
+  std::string CpuTable() const;
+  std::string Targets() const;
+  std::string ResponsivenessSection() const;
+  std::string MemorySection() const;
+};

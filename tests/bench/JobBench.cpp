@@ -1,0 +1,92 @@
+#include "JobBench.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+JobBench::JobBench() {
+  job_.SetUp();
+  InitCommonControls();
+  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"Vellumtone benchmark",
+                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 60, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+JobBench::~JobBench() {
+  WaitForFinish();
+  host_.Unload();
+  if (progressBar_) DestroyWindow(progressBar_);
+}
+
+bool JobBench::SetUp(const std::string& pluginPath) {
+  return progressBar_ && job_.GetBlockSize() > 0 && host_.Load(pluginPath.c_str(), progressBar_);
+}
+
+bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
+                       int quality, Timing* timing) {
+  if (!Prepare(input, output, kbps, quality)) return false;
+  job_.SetModule(host_.GetModule());
+  job_.MarkActive();
+  job_.Converting() = 1;
+  ending_ = JobEnding::Aborted;
+  startWall_ = Stopwatch::Now();
+  if (!Start()) {
+    job_.AbandonPrepared();
+    job_.CloseInput();
+    return false;
+  }
+  PumpUntilFinished();
+  timing->wall = endWall_ - startWall_;
+  timing->cpu = endCpu_ - startCpu_;
+  return ending_ == JobEnding::Finished;
+}
+
+const char* JobBench::DecoderName() {
+  mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
+  const char* name = decoder ? mpg123_current_decoder(decoder) : "unknown";
+  mpg123_delete(decoder);
+  return name;
+}
+
+void JobBench::Run() {
+  startCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
+  job_.Run(running, stopRequested, *this);
+}
+
+void JobBench::ShowProgress(int percent) {
+  SendMessageW(progressBar_, PBM_SETPOS, percent, 0);
+}
+
+// Called by the worker after the flush, the tag and the file's close.
+void JobBench::ShowConversionEnd(JobEnding ending) {
+  endWall_ = Stopwatch::Now();
+  endCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
+  ending_ = ending;
+}
+
+bool JobBench::Prepare(const std::string& input, const std::string& output, int kbps,
+                       int quality) {
+  long rate;
+  int channels, encoding;
+  if (!job_.OpenInput(input.c_str())) return false;
+  if (!job_.GetFormat(&rate, &channels, &encoding)) {
+    job_.CloseInput();
+    return false;
+  }
+  job_.MeasureLength();
+  FILE* file = std::fopen(output.c_str(), "w+b");
+  if (file && job_.PrepareConversion(file, kbps, quality)) return true;
+  job_.CloseInput();
+  return false;
+}
+
+// The worker records its own end time, so how soon this loop notices the
+// end does not matter.
+void JobBench::PumpUntilFinished() {
+  while (job_.IsActive()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  WaitForFinish();
+}

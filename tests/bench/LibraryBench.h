@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Stopwatch.h"
+
+// The floor for the program's conversion: the same libraries doing only
+// their own part, block by block in the program's block size. Decoding
+// alone leaves the samples untouched; encoding alone takes PCM that was
+// decoded beforehand and writes the MP3 file as the program does.
+class LibraryBench {
+ public:
+  // Decodes `input` once, untimed, for the encoding runs.
+  bool Load(const std::string& input);
+  bool Decode(const std::string& input, Timing* timing) const;
+  bool Encode(const std::string& output, int kbps, int quality, Timing* timing) const;
+
+ private:
+  std::vector<int16_t> pcm_;
+  size_t blockSize_ = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Repeated measurements of one quantity.
+class Samples {
+ public:
+  void Add(double value) { values_.push_back(value); }
+  bool Empty() const { return values_.empty(); }
+  size_t Count() const { return values_.size(); }
+  double Min() const { return Percentile(0); }
+  double Median() const;
+  double Max() const { return Percentile(100); }
+  // Nearest-rank percentile; 0 when there are no values.
+  double Percentile(double percent) const;
+
+ private:
+  std::vector<double> values_;
+};
