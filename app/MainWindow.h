@@ -25,6 +25,7 @@ class MainWindow : public KHotPluggedDialog,
   ~MainWindow() override;
 
   void OnAttached() override;
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // The close: refused while a job runs, its clean-up included.
   void Destroy() override;
   void ButtonPressed(KButton* button) override;

@@ -152,6 +152,7 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
                         JobDisplay& display) {
   JobEnding ending = JobEnding::Finished;
   bool first = true;
+  int shownPercent = -1;  // the first block's progress is always shown
   while (!stopRequested) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
@@ -167,7 +168,7 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       if (isPreview) {
         ao_play(audioDevice, reinterpret_cast<char*>(blockBuffer), static_cast<uint_32>(done));
       } else if (EncodeBlock(done)) {
-        display.ShowProgress(ProgressPercent());
+        ShowChangedProgress(display, shownPercent);
       } else {
         ending = JobEnding::EncoderError;
         break;
@@ -234,6 +235,16 @@ bool ProcessingJob::WriteEncoded(int count) {
   if (count < 0) return false;
   if (count > 0) fwrite(mp3Buffer, static_cast<size_t>(count), 1, outputFile);
   return true;
+}
+
+// The bar shows whole percents, and a long input has many blocks to a
+// percent: only a change is shown, so the window's thread is not kept busy
+// redrawing the same bar.
+void ProcessingJob::ShowChangedProgress(JobDisplay& display, int& shownPercent) {
+  int percent = ProgressPercent();
+  if (percent == shownPercent) return;
+  display.ShowProgress(percent);
+  shownPercent = percent;
 }
 
 int ProcessingJob::ProgressPercent() {

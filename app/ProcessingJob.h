@@ -72,6 +72,7 @@ class ProcessingJob {
   void EndConversion(JobEnding ending, JobDisplay& display);
   // Writes what the encoder reported, or fails on a negative count.
   bool WriteEncoded(int count);
+  void ShowChangedProgress(JobDisplay& display, int& shownPercent);
   int ProgressPercent();
 
   int audioDriverId;

@@ -69,3 +69,16 @@ vt_set_up() {
   vt_build "$1"
   vt_wine_prefix
 }
+
+# A private X display, its number chosen by the server itself; exports
+# DISPLAY and adds the server's process to the caller's `pids` array.
+# $1: a folder for the server's notes.
+vt_private_display() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" \
+    >"$1/xvfb.log" 2>&1 &
+  pids+=($!)
+  local _
+  for _ in $(seq 100); do [[ -s $1/display ]] && break; sleep 0.1; done
+  [[ -s $1/display ]] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(head -n1 "$1/display")
+}

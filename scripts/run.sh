@@ -22,10 +22,8 @@ fi
 pids=()
 trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done' EXIT
 if [[ -z ${DISPLAY:-} ]]; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$sample/.display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [[ -s $sample/.display ]] && break; sleep 0.1; done
-  export DISPLAY=:$(head -n1 "$sample/.display")
+  mkdir -p "$sample/.xvfb"
+  vt_private_display "$sample/.xvfb"
   private_display=1
 fi
 

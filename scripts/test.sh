@@ -20,13 +20,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A private X display, chosen by the server itself.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" \
-  >"$session/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $session/display ]] && break; sleep 0.1; done
-[[ -s $session/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$session/display")
+vt_private_display "$session"
 
 # A private PulseAudio with a null sink; Wine plays into it and one parec,
 # running for the whole session, records everything that is played.

@@ -42,6 +42,23 @@ class ProcessingJobTest : public ::testing::Test {
   DspPluginHost host_;
 };
 
+// A minute is far more blocks than percents: each percent is shown once, in
+// order, starting with the first block's 0.
+TEST_F(ProcessingJobTest, ProgressIsShownOncePerPercent) {
+  WriteInput(TestSignals::Silence(60 * kRate));
+  JobRunner runner;
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
+  ASSERT_FALSE(runner.progress.empty());
+  EXPECT_EQ(runner.progress.front(), 0);
+  for (size_t i = 1; i < runner.progress.size(); ++i) {
+    EXPECT_GT(runner.progress[i], runner.progress[i - 1]);
+  }
+  EXPECT_GE(runner.progress.size(), 90u);
+  EXPECT_LE(runner.progress.size(), 101u);
+}
+
 TEST_F(ProcessingJobTest, AConversionKeepsTheLengthAndReportsProgress) {
   WriteInput(TestSignals::MusicLike(3 * kRate, kRate / 10));
   JobRunner runner;

@@ -53,8 +53,9 @@ void JobBench::Run() {
   job_.Run(running, stopRequested, *this);
 }
 
+// As the program's window does: handed over without waiting for the redraw.
 void JobBench::ShowProgress(int percent) {
-  SendMessageW(progressBar_, PBM_SETPOS, percent, 0);
+  SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
 // Called by the worker after the flush, the tag and the file's close.
