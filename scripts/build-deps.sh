@@ -16,8 +16,11 @@ declare -A orig_sha=(
 
 # LAME's configure cannot read the MinGW gcc version and would build at -O0;
 # the flags are given explicitly (and checked below). -msse is also what lets
-# LAME's SSE code compile.
-OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2"
+# LAME's SSE code compile; -mfpmath=sse keeps its floating point out of the
+# x87 unit (Debian's MinGW gcc does so already with -msse2: the encoder came
+# out the same and no faster, but another compiler might not). The program
+# therefore needs a CPU with SSE2.
+OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2 -mfpmath=sse"
 MPG123_CFLAGS="-O2 -msse -msse2"
 AO_CFLAGS="-O2"
 
