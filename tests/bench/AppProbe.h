@@ -16,7 +16,7 @@ struct ResponsivenessResult {
 struct MemoryResult {
   double idleBytes = 0;  // input, plug-in and output chosen, not converting
   double peakBytes = 0;  // highest seen while converting, sampled
-  double peakPagefileBytes = 0;  // the system's own peak figure for the process
+  double peakPagefileBytes = 0;  // PeakPagefileUsage, as the system reports it
 };
 
 // Starts the real mp3vellumtone.exe, chooses input, plug-in and output in

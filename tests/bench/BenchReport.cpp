@@ -75,6 +75,7 @@ std::string BenchReport::Markdown() const {
       "report the CPU time of another process, so lame.exe has none.\n\n" +
       CpuTable();
   text += "\n" + Targets();
+  text += "\n" + Reading();
   if (haveResponsiveness) text += "\n" + ResponsivenessSection();
   if (!memory.empty()) text += "\n" + MemorySection();
   return text;
@@ -119,6 +120,37 @@ std::string BenchReport::Targets() const {
       Verdict(worstLame <= kLameTarget).c_str(), worstLame);
 }
 
+// What the speed tables say, in words, with the figures they rest on.
+std::string BenchReport::Reading() const {
+  if (settings.empty()) return "";
+  double lowest = 1e9, highest = 0, spread = 0, slowest = 0;
+  for (const SettingResult& s : settings) {
+    double ratio = Ratio(s.programWall.Median(), FloorMedian(s, false));
+    lowest = std::min(lowest, ratio);
+    highest = std::max(highest, ratio);
+    slowest = std::max(slowest, Ratio(s.programWall.Median(), s.lameWall.Median()));
+    spread = std::max(spread, 1 - Ratio(s.programWall.Min(), s.programWall.Median()));
+  }
+  const SettingResult& first = settings.front();
+  std::string text = Format(
+      "What this means: a/(c+d) runs from %.3f to %.3f, while one measurement's minimum and "
+      "median differ by up to %.0f %% on this machine. ",
+      lowest, highest, spread * 100);
+  text += highest <= kFloorTarget
+              ? "The program's conversion costs what its two libraries cost on their own: the "
+                "job's own work (the plug-in call, the fade-in, the progress display, the file "
+                "writes) does not show. "
+              : "The program's conversion costs more than its two libraries on their own. ";
+  text += Format(
+      "Against LAME's transcoder, which encodes with the same LAME, the difference is the "
+      "decoder: at %s libmpg123 decodes the input in %.2f s, while LAME's transcoder spends "
+      "about %.2f s (b − d) on its own built-in decoder and the rest of its work%s.\n",
+      SettingName(first).c_str(), first.decodeWall.Median(),
+      first.lameWall.Median() - first.encodeWall.Median(),
+      slowest <= kLameTarget ? ", so the program is the faster of the two" : "");
+  return text;
+}
+
 std::string BenchReport::ResponsivenessSection() const {
   const Samples& trips = responsiveness.roundTripMs;
   std::string text = "## Responsiveness during a conversion\n\n";
@@ -142,7 +174,7 @@ std::string BenchReport::MemorySection() const {
       "Private bytes of the real program (committed memory of its own, counted region by "
       "region), sampled every 100 ms while it converts at 320 kbit/s, quality 5.\n\n"
       "| input | before the conversion | peak while converting | growth | peak pagefile "
-      "usage (system's figure) |\n|---|---|---|---|---|\n";
+      "usage (as Wine reports it) |\n|---|---|---|---|---|\n";
   for (const MemoryRun& run : memory) {
     const MemoryResult& m = run.result;
     text += Format("| %d s | %.2f MiB | %.2f MiB | %.2f MiB | %.2f MiB |\n", run.seconds,

@@ -41,6 +41,7 @@ class BenchReport {
   std::string WallTable() const;
   std::string CpuTable() const;
   std::string Targets() const;
+  std::string Reading() const;
   std::string ResponsivenessSection() const;
   std::string MemorySection() const;
 };
