@@ -28,7 +28,7 @@ namespace {
 
 struct Options {
   int seconds = 600;
-  int repeat = 3;
+  int repeat = 5;
   std::vector<int> memorySeconds = {60, 3600};
   std::string work = VT_BENCH_WORK;
   std::string out;

@@ -32,19 +32,23 @@ std::string Figure(const Samples& samples) {
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
 
-double FloorMedian(const SettingResult& s, bool cpu) {
-  return cpu ? s.decodeCpu.Median() + s.encodeCpu.Median()
-             : s.decodeWall.Median() + s.encodeWall.Median();
-}
-
-double FloorMin(const SettingResult& s, bool cpu) {
-  return cpu ? s.decodeCpu.Min() + s.encodeCpu.Min() : s.decodeWall.Min() + s.encodeWall.Min();
-}
-
-std::string FloorRatio(const SettingResult& s, bool cpu) {
+// Each round's a over b (over c + d for the floor): the runs of one round
+// follow each other, so a change in the machine's speed between rounds
+// cancels out of the ratio.
+Samples RoundRatios(const SettingResult& s, bool floor, bool cpu) {
   const Samples& a = cpu ? s.programCpu : s.programWall;
-  return Format("%.3f (%.3f)", Ratio(a.Median(), FloorMedian(s, cpu)),
-                Ratio(a.Min(), FloorMin(s, cpu)));
+  Samples ratios;
+  for (size_t i = 0; i < a.Count(); ++i) {
+    double other = !floor ? s.lameWall.At(i)
+                   : cpu  ? s.decodeCpu.At(i) + s.encodeCpu.At(i)
+                          : s.decodeWall.At(i) + s.encodeWall.At(i);
+    ratios.Add(Ratio(a.At(i), other));
+  }
+  return ratios;
+}
+
+std::string RatioFigure(const Samples& ratios) {
+  return Format("%.3f (%.3f–%.3f)", ratios.Median(), ratios.Min(), ratios.Max());
 }
 
 std::string SettingName(const SettingResult& s) {
@@ -65,8 +69,9 @@ std::string BenchReport::Markdown() const {
       "the end of its flush (the window's fixed 1 s pause before the result message is not "
       "included); (b) `lame.exe --mp3input -b K -q Q -m s` (with `--quiet`), less its "
       "process start-up (%.3f s: `lame.exe --version`, median); (c) "
-      "decoding alone; (d) encoding alone of the decoded PCM into a file. The ratios use "
-      "the medians, those of the minimums in brackets.\n\n",
+      "decoding alone; (d) encoding alone of the decoded PCM into a file. A ratio is the "
+      "median of the rounds' own ratios (each round's runs follow each other, so a change "
+      "in the machine's speed between rounds cancels out), their range in brackets.\n\n",
       repeats, lameStartupWall);
   text += "### Wall-clock time\n\n" + WallTable();
   text +=
@@ -89,9 +94,8 @@ std::string BenchReport::WallTable() const {
     const Samples& a = s.programWall;
     text += "| " + SettingName(s) + " | " + Figure(a) + " | " + Figure(s.lameWall) + " | " +
             Figure(s.decodeWall) + " | " + Figure(s.encodeWall) + " | " +
-            Format("%.3f (%.3f)", Ratio(a.Median(), s.lameWall.Median()),
-                   Ratio(a.Min(), s.lameWall.Min())) +
-            " | " + FloorRatio(s, false) + " |\n";
+            RatioFigure(RoundRatios(s, false, false)) + " | " +
+            RatioFigure(RoundRatios(s, true, false)) + " |\n";
   }
   return text;
 }
@@ -102,7 +106,8 @@ std::string BenchReport::CpuTable() const {
       "|---|---|---|---|---|\n";
   for (const SettingResult& s : settings) {
     text += "| " + SettingName(s) + " | " + Figure(s.programCpu) + " | " + Figure(s.decodeCpu) +
-            " | " + Figure(s.encodeCpu) + " | " + FloorRatio(s, true) + " |\n";
+            " | " + Figure(s.encodeCpu) + " | " + RatioFigure(RoundRatios(s, true, true)) +
+            " |\n";
   }
   return text;
 }
@@ -110,11 +115,11 @@ std::string BenchReport::CpuTable() const {
 std::string BenchReport::Targets() const {
   double worstFloor = 0, worstLame = 0;
   for (const SettingResult& s : settings) {
-    worstFloor = std::max(worstFloor, Ratio(s.programWall.Median(), FloorMedian(s, false)));
-    worstLame = std::max(worstLame, Ratio(s.programWall.Median(), s.lameWall.Median()));
+    worstFloor = std::max(worstFloor, RoundRatios(s, true, false).Median());
+    worstLame = std::max(worstLame, RoundRatios(s, false, false).Median());
   }
   return Format(
-      "Targets (wall-clock medians): a/(c+d) ≤ %.2f at every setting: %s (worst %.3f); "
+      "Targets (wall clock, the median of the rounds' ratios): a/(c+d) ≤ %.2f at every setting: %s (worst %.3f); "
       "a/b ≤ %.2f at every setting: %s (worst %.3f).\n",
       kFloorTarget, Verdict(worstFloor <= kFloorTarget).c_str(), worstFloor, kLameTarget,
       Verdict(worstLame <= kLameTarget).c_str(), worstLame);
@@ -125,10 +130,10 @@ std::string BenchReport::Reading() const {
   if (settings.empty()) return "";
   double lowest = 1e9, highest = 0, spread = 0, slowest = 0;
   for (const SettingResult& s : settings) {
-    double ratio = Ratio(s.programWall.Median(), FloorMedian(s, false));
+    double ratio = RoundRatios(s, true, false).Median();
     lowest = std::min(lowest, ratio);
     highest = std::max(highest, ratio);
-    slowest = std::max(slowest, Ratio(s.programWall.Median(), s.lameWall.Median()));
+    slowest = std::max(slowest, RoundRatios(s, false, false).Median());
     spread = std::max(spread, 1 - Ratio(s.programWall.Min(), s.programWall.Median()));
   }
   const SettingResult& first = settings.front();

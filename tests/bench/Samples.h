@@ -9,6 +9,8 @@ class Samples {
   void Add(double value) { values_.push_back(value); }
   bool Empty() const { return values_.empty(); }
   size_t Count() const { return values_.size(); }
+  // The values in the order they were added.
+  double At(size_t index) const { return values_[index]; }
   double Min() const { return Percentile(0); }
   double Median() const;
   double Max() const { return Percentile(100); }
