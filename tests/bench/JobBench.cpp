@@ -6,6 +6,7 @@
 
 JobBench::JobBench() {
   job_.SetUp();
+  ended_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   InitCommonControls();
   progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"Vellumtone benchmark",
                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 60, nullptr,
@@ -16,10 +17,11 @@ JobBench::~JobBench() {
   WaitForFinish();
   host_.Unload();
   if (progressBar_) DestroyWindow(progressBar_);
+  if (ended_) CloseHandle(ended_);
 }
 
 bool JobBench::SetUp(const std::string& pluginPath) {
-  return progressBar_ && job_.GetBlockSize() > 0 && host_.Load(pluginPath.c_str(), progressBar_);
+  return progressBar_ && ended_ && job_.GetBlockSize() > 0 && host_.Load(pluginPath.c_str(), progressBar_);
 }
 
 bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
@@ -63,6 +65,7 @@ void JobBench::ShowConversionEnd(JobEnding ending) {
   endWall_ = Stopwatch::Now();
   endCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
   ending_ = ending;
+  SetEvent(ended_);
 }
 
 bool JobBench::Prepare(const std::string& input, const std::string& output, int kbps,
@@ -81,13 +84,15 @@ bool JobBench::Prepare(const std::string& input, const std::string& output, int 
   return false;
 }
 
-// The worker records its own end time, so how soon this loop notices the
-// end does not matter.
+// Sleeps until a message comes or the conversion has ended, as the
+// window's thread of the program sleeps in its message loop: a thread that
+// woke on a timer would take its share of the machine from the worker.
 void JobBench::PumpUntilFinished() {
-  while (job_.IsActive()) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  while (MsgWaitForMultipleObjects(1, &ended_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
+  // The rest of the worker's end comes after the measured part.
+  while (job_.IsActive()) Sleep(1);
   WaitForFinish();
 }

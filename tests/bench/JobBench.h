@@ -43,6 +43,7 @@ class JobBench : public KThread, public JobDisplay {
   ProcessingJob job_;
   DspPluginHost host_;
   HWND progressBar_ = nullptr;
+  HANDLE ended_ = nullptr;  // set by the worker at the conversion's end
   double startWall_ = 0;
   double endWall_ = 0;
   double startCpu_ = 0;
