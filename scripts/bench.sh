@@ -11,20 +11,8 @@ source "$root/scripts/common.sh"
 
 vt_set_up "$root"
 
-session=$(mktemp -d "${TMPDIR:-/tmp}/vellumtone-bench.XXXXXX")
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  rm -rf "$session"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-vt_private_display "$session"
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+vt_open_session bench
+vt_start_wineserver
 
 report=$root/BENCHMARKS.md
 (($# == 0)) || report=$VT_BUILD/bench/BENCHMARKS.md

@@ -8,19 +8,7 @@ source "$root/scripts/common.sh"
 
 vt_set_up "$root"
 
-session=$(mktemp -d "${TMPDIR:-/tmp}/vellumtone-test.XXXXXX")
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$session"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-vt_private_display "$session"
+vt_open_session test
 
 # A private PulseAudio with a null sink; Wine plays into it and one parec,
 # running for the whole session, records everything that is played.
@@ -43,10 +31,7 @@ parec -d "$sink.monitor" --raw --format=s16le --rate=44100 --channels=2 \
   --latency-msec=20 >"$VELLUMTONE_CAPTURE" 2>"$session/parec.log" &
 pids+=($!)
 
-# One persistent wineserver: each test process then starts in a fraction of
-# a second instead of several.
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+vt_start_wineserver
 
 export VELLUMTONE_WINE=$(command -v wine)
 cd "$VT_BUILD"

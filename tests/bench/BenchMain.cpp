@@ -41,15 +41,6 @@ struct Setting {
 constexpr Setting kSettings[] = {{320, 5}, {320, 0}, {320, 9}, {128, 5}};
 constexpr int kStartupRuns = 5;
 
-// A path as a Windows program names it: drive letter, backslashes.
-std::string WindowsPath(const std::string& path) {
-  std::string windows = TestEnvironment::WindowsPath(path);
-  for (char& c : windows) {
-    if (c == '/') c = '\\';
-  }
-  return windows;
-}
-
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string name = argv[i], value = argv[i + 1];
@@ -92,10 +83,10 @@ class Benchmark {
  public:
   explicit Benchmark(const Options& options)
       : options_(options),
-        work_(WindowsPath(options.work)),
-        plugin_(WindowsPath(std::string(VT_PLUGIN_DIR) + "/dsp_passthrough.dll")),
+        work_(TestEnvironment::WindowsPath(options.work)),
+        plugin_(TestEnvironment::WindowsPath(VT_PLUGIN_DIR "/dsp_passthrough.dll")),
         input_(work_, options.seconds),
-        reference_(WindowsPath(VELLUMTONE_LAME_EXE)) {}
+        reference_(TestEnvironment::WindowsPath(VELLUMTONE_LAME_EXE)) {}
 
   bool Run() {
     CreateDirectoryA(work_.c_str(), nullptr);
@@ -220,7 +211,7 @@ int main(int argc, char** argv) {
   std::string markdown = benchmark.Markdown();
   std::printf("\n%s", markdown.c_str());
   if (!options.out.empty()) {
-    FILE* file = std::fopen(WindowsPath(options.out).c_str(), "wb");
+    FILE* file = std::fopen(TestEnvironment::WindowsPath(options.out).c_str(), "wb");
     if (!file) return Check(false, "writing the report"), 1;
     std::fputs(markdown.c_str(), file);
     std::fclose(file);

@@ -7,7 +7,6 @@
 class Samples {
  public:
   void Add(double value) { values_.push_back(value); }
-  bool Empty() const { return values_.empty(); }
   size_t Count() const { return values_.size(); }
   // The values in the order they were added.
   double At(size_t index) const { return values_[index]; }

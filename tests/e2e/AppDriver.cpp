@@ -98,9 +98,6 @@ std::wstring WindowText(HWND window) {
 
 std::wstring BuildPath(const char* path) {
   std::string windows = TestEnvironment::WindowsPath(path);
-  for (char& c : windows) {
-    if (c == '/') c = '\\';
-  }
   return std::wstring(windows.begin(), windows.end());
 }
 

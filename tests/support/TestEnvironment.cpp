@@ -10,8 +10,11 @@ std::string Variable(const char* name) {
 }
 
 std::string WindowsPath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return "Z:" + path;
-  return path;
+  std::string windows = !path.empty() && path[0] == '/' ? "Z:" + path : path;
+  for (char& c : windows) {
+    if (c == '/') c = '\\';
+  }
+  return windows;
 }
 
 std::string CapturePath() {

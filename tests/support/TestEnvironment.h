@@ -9,8 +9,8 @@ namespace TestEnvironment {
 // The value of an environment variable, or empty when it is unset.
 std::string Variable(const char* name);
 
-// A Unix path as a Windows program under Wine can open it (Wine maps the Unix
-// root to drive Z:); other paths are returned unchanged.
+// A Unix path as a Windows program under Wine names it (Wine maps the Unix
+// root to drive Z:), with backslashes; other paths get backslashes only.
 std::string WindowsPath(const std::string& path);
 
 // The recording of everything the sound server played, as a Windows path;
