@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <initializer_list>
 
+#include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "resources/resource.h"
 
@@ -57,7 +58,7 @@ KString WithMp3Extension(const KString& path) {
 
 }  // namespace
 
-MainWindow::MainWindow() : display(*this) {}
+MainWindow::MainWindow() : ipc(job), display(*this) {}
 
 MainWindow::~MainWindow() {}
 
@@ -71,6 +72,9 @@ void MainWindow::OnAttached() {
   windowIcon.LoadIconResource(IDI_MAIN);
   SetIcon(&windowIcon);
   job.SetUp();
+  EmbedWindow::SetOwner(GetHWND());
+  winampWindow.Create(&ipc);
+  dspHost.SetWinampWindow(winampWindow.GetHWND());
 }
 
 LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,6 +82,7 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     progressBar.SetValue(static_cast<int>(wParam));
     return 0;
   }
+  if (message == WM_WA_IPC && IsPluginQuery(wParam, lParam)) return ipc.Answer(wParam, lParam);
   return KHotPluggedDialog::WindowProc(window, message, wParam, lParam);
 }
 
@@ -118,6 +123,7 @@ void MainWindow::Destroy() {
   if (IsRunning() || job.IsActive()) return;
   job.FreeBlockBuffer();
   dspHost.Unload();
+  winampWindow.Destroy();
   job.TearDown();
   EndDialog(GetHWND(), 0);
 }
@@ -155,6 +161,7 @@ void MainWindow::TrackBarMoved(KTrackBar* trackBar) {
 void MainWindow::ChooseInput() {
   if (AskOpenPath(this, L"Open MP3 File...", kMp3Filter, &inputFilePath)) {
     inputTextBox.SetText(inputFilePath);
+    ipc.SetInputPath(inputFilePath);
   }
 }
 
@@ -170,6 +177,7 @@ void MainWindow::ChoosePlugin() {
   dspHost.Unload();
   job.SetModule(nullptr);
   dspTextBox.SetText(KString());
+  ipc.SetPluginPath(path);
   if (!dspHost.Load(path, GetHWND())) return;
   dspTextBox.SetText(dspHost.GetDescription());
   job.SetModule(dspHost.GetModule());
@@ -209,7 +217,8 @@ void MainWindow::StartPreview() {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
   }
-  if (!OpenCheckedInput(false)) return;
+  // Measured for plug-ins that ask the length of what plays.
+  if (!OpenCheckedInput(true)) return;
   if (!job.PreparePreview()) {
     job.CloseInput();
     Tell(L"Cannot open the audio device!", L"Error", MB_ICONERROR);
@@ -317,6 +326,13 @@ void MainWindow::SetMarquee(bool on) {
     SendDlgItemMessageW(GetHWND(), IDC_PROGRESS, PBM_SETMARQUEE, 0, 0);
     SetWindowLongW(bar, GWL_STYLE, style & ~PBS_MARQUEE);
   }
+}
+
+// The dialog manager asks DM_GETDEFID from the window's own thread outside
+// any plug-in call; a plug-in asks from its Init, Config or Quit, or from
+// another thread (its ModifySamples on the worker, a thread of its own).
+bool MainWindow::IsPluginQuery(WPARAM wParam, LPARAM lParam) const {
+  return wParam != 0 || lParam != 0 || dspHost.IsInsideCall() || InSendMessage();
 }
 
 void MainWindow::Tell(const wchar_t* text, const wchar_t* caption, UINT icon) {

@@ -11,6 +11,8 @@
 #include "KThread.h"
 #include "KTrackBar.h"
 #include "ProcessingJob.h"
+#include "WinampIpc.h"
+#include "WinampWindow.h"
 
 // The application's only window: dialog template 101, hot-plugged. It owns
 // every audio resource (through the job and the plug-in host), dispatches
@@ -63,6 +65,9 @@ class MainWindow : public KHotPluggedDialog,
   void ShowIdle();
   void SetMarquee(bool on);
   void Tell(const wchar_t* text, const wchar_t* caption, UINT icon);
+  // WM_WA_IPC with both parameters 0 is also the dialog manager's
+  // DM_GETDEFID; it is a plug-in's version query only when a plug-in asks.
+  bool IsPluginQuery(WPARAM wParam, LPARAM lParam) const;
 
   KButton browseInputButton;
   KButton browseDspButton;
@@ -84,5 +89,7 @@ class MainWindow : public KHotPluggedDialog,
   KString outputFilePath;
   ProcessingJob job;
   DspPluginHost dspHost;
+  WinampIpc ipc;
+  WinampWindow winampWindow;
   Display display;
 };

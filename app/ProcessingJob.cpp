@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "SampleTransforms.h"
 
@@ -12,10 +13,13 @@ constexpr int kBytesPerFrame = 4;  // 16-bit samples, two channels
 constexpr int kBitsPerSample = 16;
 constexpr int kChannels = 2;
 constexpr int kInitialVolume = 50;
+// Winamp hands its DSP plug-ins about this many frames per call, and
+// plug-ins size their buffers and count their delays by it.
+constexpr size_t kSliceFrames = 576;
+// A plug-in may return up to twice the frames it was given.
+constexpr size_t kGrowth = 2;
 // LAME's documented worst case: 1.25 × samples per channel + 7200 bytes.
-size_t EncoderBufferSize(size_t blockSize) {
-  return blockSize / kBytesPerFrame * 5 / 4 + 7200;
-}
+size_t EncoderBufferSize(size_t bytes) { return bytes / kBytesPerFrame * 5 / 4 + 7200; }
 
 }  // namespace
 
@@ -25,19 +29,24 @@ ProcessingJob::ProcessingJob()
       decoder(nullptr),
       blockSize(0),
       blockBuffer(nullptr),
+      outputBuffer(nullptr),
       encoder(nullptr),
       mp3Buffer(nullptr),
       mp3BufferSize(0),
       outputFile(nullptr),
       volume(kInitialVolume),
       totalLength(0),
+      positionMs(0),
       sampleRate(0),
+      bitRate(0),
       channels(0),
       encoding(0),
       isConverting(0),
       isPreview(false),
       dspModule(nullptr),
-      active(false) {}
+      active(false),
+      fadeLength(0),
+      fadePosition(0) {}
 
 ProcessingJob::~ProcessingJob() { TearDown(); }
 
@@ -49,12 +58,15 @@ bool ProcessingJob::SetUp() {
   if (!decoder) return false;
   blockSize = mpg123_outblock(decoder);
   blockBuffer = static_cast<unsigned char*>(malloc(blockSize));
-  return blockBuffer != nullptr;
+  outputBuffer = static_cast<unsigned char*>(malloc(kGrowth * blockSize));
+  return blockBuffer && outputBuffer;
 }
 
 void ProcessingJob::FreeBlockBuffer() {
   free(blockBuffer);
   blockBuffer = nullptr;
+  free(outputBuffer);
+  outputBuffer = nullptr;
 }
 
 void ProcessingJob::TearDown() {
@@ -88,6 +100,8 @@ bool ProcessingJob::GetFormat(long* rate, int* channelCount, int* encodingId) {
   *channelCount = 0;
   *encodingId = 0;
   bool known = mpg123_getformat(decoder, rate, channelCount, encodingId) == MPG123_OK;
+  mpg123_frameinfo info = {};
+  bitRate = known && mpg123_info(decoder, &info) == MPG123_OK ? info.bitrate : 0;
   sampleRate = *rate;
   channels = *channelCount;
   encoding = *encodingId;
@@ -120,7 +134,7 @@ bool ProcessingJob::PreparePreview() {
 bool ProcessingJob::PrepareConversion(FILE* output, int kbps, int quality) {
   outputFile = output;
   encoder = lame_init();
-  mp3BufferSize = EncoderBufferSize(blockSize);
+  mp3BufferSize = EncoderBufferSize(kGrowth * blockSize);
   mp3Buffer = static_cast<unsigned char*>(malloc(mp3BufferSize));
   if (!encoder || !mp3Buffer) {
     AbandonPrepared();
@@ -153,6 +167,8 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   JobEnding ending = JobEnding::Finished;
   bool first = true;
   int shownPercent = -1;  // the first block's progress is always shown
+  int64_t framesRead = 0;
+  positionMs = 0;
   while (!stopRequested) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
@@ -163,11 +179,15 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
     // The decoder hands over the end of the stream together with
     // MPG123_DONE: that last, partial block is part of the input too.
     if (done > 0) {
-      ProcessBlock(done, first);
+      if (first) StartFadeIn(done);
       first = false;
+      size_t bytes = 0;
+      int16_t* samples = ProcessBlock(done, &bytes);
+      framesRead += static_cast<int64_t>(done / kBytesPerFrame);
+      positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
       if (isPreview) {
-        ao_play(audioDevice, reinterpret_cast<char*>(blockBuffer), static_cast<uint_32>(done));
-      } else if (EncodeBlock(done)) {
+        ao_play(audioDevice, reinterpret_cast<char*>(samples), static_cast<uint_32>(bytes));
+      } else if (EncodeBlock(samples, bytes)) {
         ShowChangedProgress(display, shownPercent);
       } else {
         ending = JobEnding::EncoderError;
@@ -187,22 +207,67 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   active = false;
 }
 
-// The plug-in, then the fade-in of the run's first block, then the volume:
-// all in place on the one block buffer.
-void ProcessingJob::ProcessBlock(size_t done, bool first) {
-  int16_t* samples = reinterpret_cast<int16_t*>(blockBuffer);
-  if (dspModule && dspModule->ModifySamples) {
-    dspModule->ModifySamples(dspModule, samples, static_cast<int>(done / kBytesPerFrame),
-                             kBitsPerSample, kChannels, static_cast<int>(sampleRate));
-  }
-  if (first) SampleTransforms::FadeIn(samples, done);
-  if (isPreview) SampleTransforms::ApplyVolume(samples, done, volume);
+int ProcessingJob::PositionMs() const { return active ? positionMs.load() : -1; }
+
+int64_t ProcessingJob::LengthMs() const {
+  return sampleRate > 0 ? totalLength * 1000 / sampleRate : 0;
 }
 
-bool ProcessingJob::EncodeBlock(size_t done) {
-  int count = lame_encode_buffer_interleaved(
-      encoder, reinterpret_cast<short*>(blockBuffer), static_cast<int>(done / kBytesPerFrame),
-      mp3Buffer, static_cast<int>(mp3BufferSize));
+// The fade covers the start of what the plug-in lets through, as long as a
+// quarter of the first decoded block's sample values, however the plug-in
+// spreads that output over its calls.
+void ProcessingJob::StartFadeIn(size_t firstBlockBytes) {
+  fadeLength = firstBlockBytes / 8;
+  fadePosition = 0;
+}
+
+// The plug-in, then the fade-in, then the volume. Returns the samples that
+// go on and their size in `bytes`.
+int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
+  int16_t* samples = RunModule(done, bytes);
+  size_t values = *bytes / 2;
+  if (fadePosition < fadeLength) {
+    SampleTransforms::FadeInPart(samples, values, fadePosition, fadeLength);
+  }
+  fadePosition += values;
+  if (isPreview) SampleTransforms::ApplyVolume(samples, *bytes, volume);
+  return samples;
+}
+
+// Winamp's calling pattern, which real plug-ins are written for: slices of
+// at most 576 frames, each with room behind it for twice its frames, and
+// the count each call returns is what goes on. The slices are copied one
+// after another into the output buffer, each just behind what the previous
+// calls returned; since no call returns more than twice its frames, the room
+// is always there. A count out of that range is the plug-in's mistake: the
+// slice then keeps its own length.
+int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
+  const int16_t* input = reinterpret_cast<const int16_t*>(blockBuffer);
+  if (!dspModule || !dspModule->ModifySamples) {
+    *bytes = done;
+    return reinterpret_cast<int16_t*>(blockBuffer);
+  }
+  int16_t* output = reinterpret_cast<int16_t*>(outputBuffer);
+  size_t frames = done / kBytesPerFrame;
+  size_t written = 0;
+  for (size_t first = 0; first < frames; first += kSliceFrames) {
+    size_t slice = frames - first < kSliceFrames ? frames - first : kSliceFrames;
+    int16_t* at = output + written * kChannels;
+    memcpy(at, input + first * kChannels, slice * kBytesPerFrame);
+    int count = dspModule->ModifySamples(dspModule, at, static_cast<int>(slice), kBitsPerSample,
+                                         kChannels, static_cast<int>(sampleRate));
+    bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * slice;
+    written += valid ? static_cast<size_t>(count) : slice;
+  }
+  *bytes = written * kBytesPerFrame;
+  return output;
+}
+
+bool ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
+  if (bytes == 0) return true;
+  int count = lame_encode_buffer_interleaved(encoder, samples,
+                                             static_cast<int>(bytes / kBytesPerFrame), mp3Buffer,
+                                             static_cast<int>(mp3BufferSize));
   return WriteEncoded(count);
 }
 

@@ -13,8 +13,9 @@
 #include "WinampDsp.h"
 
 // One preview or conversion: the input decoded block by block, every block
-// run through the plug-in module in place, faded in at the start, then
-// played at the preview volume or encoded and appended to the output file.
+// run through the plug-in module in Winamp-sized slices, what the module
+// returns faded in at the start, then played at the preview volume or
+// encoded and appended to the output file.
 // The window's thread prepares a job completely; the worker runs the block
 // loop and cleans up everything the job opened.
 class ProcessingJob {
@@ -65,9 +66,19 @@ class ProcessingJob {
   bool IsActive() const { return active; }
   void MarkActive() { active = true; }
 
+  // What Winamp's plug-ins may ask about the job: the input's position in
+  // ms (-1 when no job runs), its length, rate, channels and bit rate.
+  int PositionMs() const;
+  int64_t LengthMs() const;
+  long GetSampleRate() const { return sampleRate; }
+  int GetChannels() const { return channels; }
+  int GetBitRate() const { return bitRate; }
+
  private:
-  void ProcessBlock(size_t done, bool first);
-  bool EncodeBlock(size_t done);
+  void StartFadeIn(size_t firstBlockBytes);
+  int16_t* ProcessBlock(size_t done, size_t* bytes);
+  int16_t* RunModule(size_t done, size_t* bytes);
+  bool EncodeBlock(int16_t* samples, size_t bytes);
   void EndPreview(JobEnding ending, JobDisplay& display);
   void EndConversion(JobEnding ending, JobDisplay& display);
   // Writes what the encoder reported, or fails on a negative count.
@@ -80,17 +91,23 @@ class ProcessingJob {
   mpg123_handle* decoder;
   size_t blockSize;
   unsigned char* blockBuffer;
+  // What the plug-in returns of a block: up to twice its frames.
+  unsigned char* outputBuffer;
   lame_global_flags* encoder;
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
   FILE* outputFile;
   std::atomic<int> volume;
   int64_t totalLength;
+  std::atomic<int> positionMs;
   long sampleRate;
+  int bitRate;
   int channels;
   int encoding;
   std::atomic<int> isConverting;
   bool isPreview;
   winampDSPModule* dspModule;
   std::atomic<bool> active;
+  size_t fadeLength;    // sample values
+  size_t fadePosition;  // sample values of output faded so far
 };

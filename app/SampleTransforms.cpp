@@ -12,11 +12,13 @@ int16_t TruncateAndClamp(double value) {
 
 }  // namespace
 
-void FadeIn(int16_t* samples, size_t bytes) {
-  size_t count = bytes / 8;
-  float n = static_cast<float>(count);
-  for (size_t i = 0; i < count; ++i) {
-    samples[i] = TruncateAndClamp(static_cast<double>(i / n) * samples[i]);
+void FadeIn(int16_t* samples, size_t bytes) { FadeInPart(samples, bytes / 2, 0, bytes / 8); }
+
+void FadeInPart(int16_t* samples, size_t count, size_t start, size_t length) {
+  float n = static_cast<float>(length);
+  for (size_t i = start; i < length && i - start < count; ++i) {
+    int16_t& sample = samples[i - start];
+    sample = TruncateAndClamp(static_cast<double>(i / n) * sample);
   }
 }
 

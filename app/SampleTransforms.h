@@ -12,6 +12,10 @@ namespace SampleTransforms {
 // truncated toward zero and clamped).
 void FadeIn(int16_t* samples, size_t bytes);
 
+// The same fade over a stream that comes in pieces: `samples` holds the
+// `count` values from value `start` of a fade `length` values long.
+void FadeInPart(int16_t* samples, size_t count, size_t start, size_t length);
+
 // Scales every value by volume / 100, reading the volume afresh for each
 // value so a move of the slider takes effect within the block.
 void ApplyVolume(int16_t* samples, size_t bytes, const std::atomic<int>& volume);

@@ -11,7 +11,8 @@ struct winampDSPModule {
   HINSTANCE hDllInstance;
   void(__cdecl* Config)(winampDSPModule* module);
   int(__cdecl* Init)(winampDSPModule* module);
-  // Changes `frames` sample frames in place; the result is not used.
+  // Changes `frames` sample frames in place, with room behind them for twice
+  // as many; returns how many frames go on.
   int(__cdecl* ModifySamples)(winampDSPModule* module, short int* samples, int frames, int bits,
                               int channels, int rate);
   void(__cdecl* Quit)(winampDSPModule* module);

@@ -1,0 +1,138 @@
+#include "WinampIpc.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "EmbedWindow.h"
+#include "ProcessingJob.h"
+
+namespace {
+
+const wchar_t kSettingsFolder[] = L"\\MP3 Vellumtone";
+const wchar_t kIniFileName[] = L"\\plugins.ini";
+
+// The folder part of a path, without its last separator.
+void FolderOf(const KString& path, wchar_t* folder) {
+  const wchar_t* text = path;
+  wcsncpy(folder, text ? text : L"", MAX_PATH - 1);
+  folder[MAX_PATH - 1] = 0;
+  wchar_t* slash = wcsrchr(folder, L'\\');
+  wchar_t* other = wcsrchr(folder, L'/');
+  if (other > slash) slash = other;
+  if (slash) *slash = 0;
+}
+
+LRESULT Pointer(const void* text) { return reinterpret_cast<LRESULT>(text); }
+
+}  // namespace
+
+WinampIpc::WinampIpc(const ProcessingJob& job) : job_(job), settingsFound_(false) {}
+
+LRESULT WinampIpc::Answer(WPARAM parameter, LPARAM code) {
+  switch (code) {
+    case kGetVersion:
+      return kVersion;
+    case kIsPlaying:
+      return job_.IsActive() ? 1 : 0;
+    case kGetOutputTime:
+      return OutputTime(parameter);
+    case kGetInfo:
+      return Info(parameter);
+    case kGetListLength:
+      return 1;
+    case kGetListPos:
+      return 0;
+    case kGetPlaylistFile:
+      return Pointer(inputFile_.Ansi());
+    case kGetPlaylistFileW:
+      return Pointer(inputFile_.Wide());
+    case kGetPluginDirectory:
+      return Pointer(pluginDirectory_.Ansi());
+    case kGetPluginDirectoryW:
+    case kGetDspDirectoryW:
+      return Pointer(pluginDirectory_.Wide());
+    case kGetEmbedInterface:
+      return reinterpret_cast<LRESULT>(&EmbedWindow::Create);
+    case kGetApiService:
+      return 1;  // Winamp's own answer for "no service API"
+    default:
+      return AnswerSettings(code);
+  }
+}
+
+LRESULT WinampIpc::AnswerSettings(LPARAM code) {
+  if (code != kGetIniFile && code != kGetIniFileW && code != kGetIniDirectory &&
+      code != kGetIniDirectoryW) {
+    return 0;
+  }
+  FindSettingsFolder();
+  switch (code) {
+    case kGetIniFile:
+      return Pointer(iniFile_.Ansi());
+    case kGetIniFileW:
+      return Pointer(iniFile_.Wide());
+    case kGetIniDirectory:
+      return Pointer(iniDirectory_.Ansi());
+    default:
+      return Pointer(iniDirectory_.Wide());
+  }
+}
+
+// The per-user folder of the program's settings, made when a plug-in first
+// asks for it, with the INI file plug-ins keep their sections in.
+void WinampIpc::FindSettingsFolder() {
+  if (settingsFound_) return;
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) {
+    GetTempPathW(MAX_PATH, folder);
+    size_t length = wcslen(folder);
+    if (length > 0 && folder[length - 1] == L'\\') folder[length - 1] = 0;
+  }
+  wcsncat(folder, kSettingsFolder, MAX_PATH - wcslen(folder) - 1);
+  CreateDirectoryW(folder, nullptr);
+  iniDirectory_.Set(folder);
+  wcsncat(folder, kIniFileName, MAX_PATH - wcslen(folder) - 1);
+  iniFile_.Set(folder);
+  settingsFound_ = true;
+}
+
+void WinampIpc::SetInputPath(const KString& path) { inputFile_.Set(path); }
+
+void WinampIpc::SetPluginPath(const KString& path) {
+  wchar_t folder[MAX_PATH];
+  FolderOf(path, folder);
+  pluginDirectory_.Set(folder);
+}
+
+// Mode 0: the position in ms, -1 when nothing plays; 1: the length in
+// seconds; 2: the length in ms.
+LRESULT WinampIpc::OutputTime(WPARAM mode) const {
+  switch (mode) {
+    case 0:
+      return job_.PositionMs();
+    case 1:
+      return static_cast<LRESULT>(job_.LengthMs() / 1000);
+    case 2:
+      return static_cast<LRESULT>(job_.LengthMs());
+    default:
+      return 0;
+  }
+}
+
+// Field 0: the rate in kHz; 1: the bit rate in kbit/s; 2: the channels;
+// 5: the rate in Hz.
+LRESULT WinampIpc::Info(WPARAM field) const {
+  switch (field) {
+    case 0:
+      return job_.GetSampleRate() / 1000;
+    case 1:
+      return job_.GetBitRate();
+    case 2:
+      return job_.GetChannels();
+    case 5:
+      return job_.GetSampleRate();
+    default:
+      return 0;
+  }
+}
