@@ -19,6 +19,7 @@ int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int bits, int ch
   ++log.blocks;
   log.totalFrames += frames;
   log.lastFrames = frames;
+  if (frames > log.maxFrames) log.maxFrames = frames;
   log.bits = bits;
   log.channels = channels;
   log.rate = rate;

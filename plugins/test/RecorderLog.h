@@ -11,6 +11,7 @@ struct RecorderLog {
   int blocks;
   int totalFrames;
   int lastFrames;
+  int maxFrames;
   int bits;
   int channels;
   int rate;

@@ -1,11 +1,12 @@
-// Takes 50 ms per block, so a job can be stopped in the middle.
+// Takes 2 ms per call of 576 frames (13 ms of sound), about 60 ms per
+// decoded block, so a job can be stopped in the middle.
 #include <windows.h>
 
 #include "PluginModule.h"
 
 namespace {
 int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) {
-  Sleep(50);
+  Sleep(2);
   return frames;
 }
 }  // namespace

@@ -1,10 +1,12 @@
-// Answers every block with a count other than it was given, and leaves the
-// samples alone: the host must keep the whole block.
+// Answers every call with a count no plug-in may give, negative or more
+// than twice what it got, and leaves the samples alone: the host must keep
+// each slice at its own length.
 #include "PluginModule.h"
 
 namespace {
+int calls = 0;
 int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) {
-  return frames / 3;
+  return ++calls % 2 ? -1 : 2 * frames + 1;
 }
 }  // namespace
 
