@@ -51,6 +51,17 @@ std::vector<int16_t> ToneIn(int channel, int frames, double hz, int amplitude) {
   return pcm;
 }
 
+std::vector<int16_t> Bursts(int frames, int periodFrames, int burstFrames, int firstFrame) {
+  std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2, 0);
+  for (int i = firstFrame; i < frames; ++i) {
+    int into = (i - firstFrame) % periodFrames;
+    if (into < burstFrames) {
+      pcm[2 * i] = static_cast<int16_t>(12000 * std::sin(kTwoPi * 1000 * into / kRate));
+    }
+  }
+  return pcm;
+}
+
 std::vector<int16_t> Silence(int frames) {
   return std::vector<int16_t>(static_cast<size_t>(frames) * 2, 0);
 }

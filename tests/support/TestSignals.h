@@ -27,6 +27,11 @@ std::vector<int16_t> Loud(int frames);
 // or the right only (1).
 std::vector<int16_t> ToneIn(int channel, int frames, double hz = 440, int amplitude = 12000);
 
+// Bursts of a 1 kHz tone in the left channel, `burstFrames` long, the first
+// at `firstFrame` and then every `periodFrames`; silence between them and
+// in the right channel. Where the bursts begin shows the timeline.
+std::vector<int16_t> Bursts(int frames, int periodFrames, int burstFrames, int firstFrame);
+
 // `frames` frames of digital silence.
 std::vector<int16_t> Silence(int frames);
 

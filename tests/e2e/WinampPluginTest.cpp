@@ -1,0 +1,186 @@
+// The real mp3vellumtone.exe with plug-ins that behave as real Winamp
+// plug-ins do. Lengths are checked here; where the bursts of each output
+// begin, and their levels, by Debian's own decoder on the Linux side
+// (winamp_plugin_outputs.py).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+
+#include "AppDriver.h"
+#include "DialogUser.h"
+#include "TestMp3.h"
+#include "TestSignals.h"
+#include "resources/resource.h"
+
+namespace {
+
+using TestSignals::kRate;
+constexpr long kInputFrames = 6 * kRate;
+constexpr long kMp3Frame = 1152;
+
+std::wstring Here(const std::wstring& name) {
+  wchar_t path[MAX_PATH];
+  GetFullPathNameW(name.c_str(), MAX_PATH, path, nullptr);
+  return path;
+}
+
+std::wstring Wide(const char* text) { return std::wstring(text, text + strlen(text)); }
+
+long FramesOf(const char* name) { return static_cast<long>(TestMp3::Read(name).Frames()); }
+
+// The INI file that the program gives plug-ins, in its per-user folder.
+std::wstring ProgramIniFile() {
+  wchar_t folder[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+  return std::wstring(folder) + L"\\MP3 Vellumtone\\plugins.ini";
+}
+
+struct FrameSearch {
+  DWORD process;
+  HWND owner;
+  HWND found;
+};
+
+// A visible frame of the process, owned by the main window, holding the
+// embedded plug-in's window.
+BOOL CALLBACK IsEmbeddingFrame(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<FrameSearch*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window)) return TRUE;
+  if (GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+  if (!FindWindowExW(window, nullptr, L"STATIC", L"Vellumtone embedded")) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+class WinampPluginTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    TestMp3::Write("wa_bursts.mp3", TestSignals::Bursts(kInputFrames, kRate / 2, kRate / 20, kRate / 4),
+                   kRate, 2);
+  }
+
+  void SetUp() override { Launch(); }
+
+  void TearDown() override {
+    if (!app_.IsRunning()) return;
+    app_.Close();
+    EXPECT_EQ(app_.WaitForExit(), 0u) << "the close is clean";
+  }
+
+  void Launch() {
+    ASSERT_TRUE(app_.Launch());
+    ASSERT_TRUE(app_.Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"wa_bursts.mp3")));
+  }
+
+  void Load(const char* plugin) {
+    std::string path = std::string(VT_PLUGIN_DIR) + "/dsp_" + plugin + ".dll";
+    ASSERT_TRUE(app_.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(path.c_str())));
+  }
+
+  // Converts the input through `plugin` into "wa_<plugin>.mp3" (or `output`).
+  void ConvertThrough(const char* plugin, const char* output = nullptr) {
+    Load(plugin);
+    Convert(output ? output : ("wa_" + std::string(plugin + 5) + ".mp3").c_str());
+  }
+
+  void Convert(const char* output) {
+    DeleteFileW(Here(Wide(output)).c_str());
+    ASSERT_TRUE(app_.Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(Wide(output))));
+    app_.Click(IDC_CONVERT);
+    MessageBoxSeen seen = app_.AnswerMessageBox(60000);
+    EXPECT_EQ(seen.text, L"Conversion Success!") << output;
+  }
+
+  AppDriver app_;
+};
+
+// Calls of 576 frames keep the history plug-in's buffers whole, and what
+// each call returns is what goes on: the timeline is the plug-in's.
+TEST_F(WinampPluginTest, ThePluginsTimelineIsTheOutputs) {
+  ConvertThrough("test_history");
+  ConvertThrough("test_speed_slow");
+  ConvertThrough("test_speed_fast");
+  ConvertThrough("test_lookahead");
+  EXPECT_NEAR(FramesOf("wa_history.mp3"), kInputFrames, kMp3Frame);
+  EXPECT_NEAR(FramesOf("wa_speed_slow.mp3"), kInputFrames * 3 / 2, kMp3Frame);
+  EXPECT_NEAR(FramesOf("wa_speed_fast.mp3"), kInputFrames * 3 / 4, kMp3Frame);
+  EXPECT_NEAR(FramesOf("wa_lookahead.mp3"), kInputFrames - kRate / 2, kMp3Frame);
+}
+
+// Each of these plays silence when Winamp's answers are missing.
+TEST_F(WinampPluginTest, PluginsThatAskWinampGetItsAnswers) {
+  ConvertThrough("test_version");
+  ConvertThrough("test_findwinamp");
+  ConvertThrough("test_embed");
+  FrameSearch search = {GetProcessId(app_.Process()), app_.Window(), nullptr};
+  EnumWindows(IsEmbeddingFrame, reinterpret_cast<LPARAM>(&search));
+  EXPECT_NE(search.found, nullptr) << "the plug-in's window sits in a frame of the program";
+  // Left subclassing the main window when it is replaced, and at the close.
+  ConvertThrough("test_subclass");
+  ConvertThrough("passthrough");
+  Load("test_subclass");
+}
+
+TEST_F(WinampPluginTest, APluginFindsItsSettingsAgainOnTheNextLoad) {
+  std::wstring ini = ProgramIniFile();
+  DeleteFileW(ini.c_str());
+  ConvertThrough("test_ini", "wa_ini_first.mp3");  // level 100, then 50 is stored
+  app_.Close();
+  ASSERT_EQ(app_.WaitForExit(), 0u);
+  EXPECT_EQ(GetPrivateProfileIntW(L"Vellumtone test INI", L"Level", 0, ini.c_str()), 50);
+  Launch();
+  ConvertThrough("test_ini", "wa_ini_second.mp3");  // at 50
+  Load("passthrough");
+  EXPECT_EQ(GetPrivateProfileIntW(L"Vellumtone test INI", L"Level", 0, ini.c_str()), 25);
+}
+
+TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
+  std::string path = std::string(VT_PLUGIN_DIR) + "/dsp_test_modules.dll";
+  for (int chosen : {-1, 2}) {
+    DialogUser user(L"Browse Winamp DSP Plugin", BuildPath(path.c_str()).c_str());
+    app_.Click(IDC_DSP_BROWSE);
+    user.Finish();
+    HWND chooser = WaitForDialog(L"Choose DSP Module");
+    ASSERT_NE(chooser, nullptr);
+    HWND list = GetDlgItem(chooser, IDC_MODULE_LIST);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << "the first is preselected";
+    wchar_t text[256] = {};
+    SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"dsp_test_modules.dll") << "no description: the file's name";
+    if (chosen >= 0) SendMessageW(list, LB_SETCURSEL, chosen, 0);
+    PostMessageW(chooser, WM_COMMAND, chosen >= 0 ? IDOK : IDCANCEL, 0);
+    for (int waited = 0; waited < 5000 && IsWindow(chooser); waited += 50) Sleep(50);
+    Sleep(200);
+    EXPECT_EQ(app_.Text(IDC_DSP_TEXT), chosen >= 0 ? L"Vellumtone test: swapped" : L"");
+  }
+  Convert("wa_modules.mp3");
+}
+
+// WM_WA_IPC with both parameters 0 is also the dialog manager's question
+// for the default button: Enter and Escape must do what they always did.
+TEST_F(WinampPluginTest, EnterAndEscapeInTheMainWindowAreUnchanged) {
+  Load("test_version");
+  HWND window = app_.Window();
+  auto press = [&](int focusId, WPARAM key) {
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app_.Control(focusId)), TRUE);
+    Sleep(100);
+    PostMessageW(app_.Control(focusId), WM_KEYDOWN, key, 0);
+    PostMessageW(app_.Control(focusId), WM_KEYUP, key, 0);
+    Sleep(500);
+  };
+  press(IDC_INPUT_TEXT, VK_RETURN);
+  press(IDC_INPUT_TEXT, VK_ESCAPE);
+  EXPECT_EQ(app_.FindMessageBox(), nullptr) << "neither presses a button";
+  EXPECT_TRUE(app_.IsRunning()) << "nor closes the window";
+  press(IDC_ABOUT, VK_RETURN);
+  MessageBoxSeen about = app_.AnswerMessageBox(5000);
+  EXPECT_EQ(about.caption, L"About") << "Enter presses the button that has the focus";
+}
+
+}  // namespace
