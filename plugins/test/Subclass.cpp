@@ -13,6 +13,7 @@ LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 int __cdecl Init(winampDSPModule* module) {
+  if (previous) return 0;  // loaded again: the window is watched already
   previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       module->hwndParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Watch)));
   return 0;

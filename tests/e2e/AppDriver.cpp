@@ -110,6 +110,13 @@ AppDriver::~AppDriver() {
 }
 
 bool AppDriver::Launch(const std::wstring& arguments) {
+  if (process_.hProcess) {  // a program started before
+    if (IsRunning()) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+  process_ = {};
+  window_ = nullptr;
   std::wstring exe = BuildPath(VT_APP_EXE);
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   std::vector<wchar_t> line(command.begin(), command.end());

@@ -21,7 +21,8 @@ class AppDriver {
   AppDriver& operator=(const AppDriver&) = delete;
   ~AppDriver();
 
-  // Starts the program with `arguments` and waits for its main window.
+  // Starts the program with `arguments` and waits for its main window; a
+  // program this driver started before is ended first if it still runs.
   bool Launch(const std::wstring& arguments = L"");
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }

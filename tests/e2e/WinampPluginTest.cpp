@@ -140,11 +140,12 @@ TEST_F(WinampPluginTest, APluginFindsItsSettingsAgainOnTheNextLoad) {
 }
 
 TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
-  std::string path = std::string(VT_PLUGIN_DIR) + "/dsp_test_modules.dll";
+  std::wstring path = BuildPath((std::string(VT_PLUGIN_DIR) + "/dsp_test_modules.dll").c_str());
   for (int chosen : {-1, 2}) {
-    DialogUser user(L"Browse Winamp DSP Plugin", BuildPath(path.c_str()).c_str());
+    DialogUser user(L"Browse Winamp DSP Plugin", path.c_str());
     app_.Click(IDC_DSP_BROWSE);
     user.Finish();
+    ASSERT_TRUE(user.closedByOk);
     HWND chooser = WaitForDialog(L"Choose DSP Module");
     ASSERT_NE(chooser, nullptr);
     HWND list = GetDlgItem(chooser, IDC_MODULE_LIST);
