@@ -19,7 +19,8 @@ EmbedState state;
 HWND frame = nullptr;
 
 int __cdecl Init(winampDSPModule* module) {
-  auto embed = reinterpret_cast<EmbedFunction>(AskWinamp(module->hwndParent, kIpcGetEmbedInterface));
+  auto embed =
+      reinterpret_cast<EmbedFunction>(AskWinamp(module->hwndParent, kIpcGetEmbedInterface));
   state = EmbedState{};
   state.r = {40, 40, 340, 240};
   frame = embed ? embed(&state) : nullptr;

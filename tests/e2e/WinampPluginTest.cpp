@@ -3,9 +3,8 @@
 // begin, and their levels, by Debian's own decoder on the Linux side
 // (winamp_plugin_outputs.py).
 #include <gtest/gtest.h>
-#include <windows.h>
-
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 
@@ -60,8 +59,8 @@ BOOL CALLBACK IsEmbeddingFrame(HWND window, LPARAM parameter) {
 class WinampPluginTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    TestMp3::Write("wa_bursts.mp3", TestSignals::Bursts(kInputFrames, kRate / 2, kRate / 20, kRate / 4),
-                   kRate, 2);
+    TestMp3::Write("wa_bursts.mp3",
+                   TestSignals::Bursts(kInputFrames, kRate / 2, kRate / 20, kRate / 4), kRate, 2);
   }
 
   void SetUp() override { Launch(); }
