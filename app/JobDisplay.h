@@ -5,7 +5,8 @@ enum class JobEnding {
   Finished,     // the input's end was reached
   Aborted,      // the user asked it to stop
   DecoderError, // the input could not be decoded to its end
-  EncoderError  // the encoder failed; nothing of it was written
+  EncoderError, // the encoder failed; nothing of it was written
+  WriteError    // the output file could not be written
 };
 
 // What the main window shows of a running job. The worker calls these

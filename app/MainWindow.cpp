@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <initializer_list>
 
@@ -25,6 +26,17 @@ const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
 
 // The same file under both paths: by file identity when both exist (case,
 // relative parts and short names do not matter), else by full path.
+// The full form of `path`, however long; empty when it has none.
+KString FullPath(const wchar_t* path) {
+  DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (size == 0) return KString();
+  wchar_t* full = static_cast<wchar_t*>(malloc(size * sizeof(wchar_t)));
+  DWORD length = full ? GetFullPathNameW(path, size, full, nullptr) : 0;
+  KString result = length > 0 && length < size ? KString(full) : KString();
+  free(full);
+  return result;
+}
+
 bool SameFile(const wchar_t* first, const wchar_t* second) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   HANDLE a = CreateFileW(first, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -37,9 +49,8 @@ bool SameFile(const wchar_t* first, const wchar_t* second) {
            infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
            infoA.nFileIndexLow == infoB.nFileIndexLow;
   } else {
-    wchar_t fullA[MAX_PATH], fullB[MAX_PATH];
-    same = GetFullPathNameW(first, MAX_PATH, fullA, nullptr) &&
-           GetFullPathNameW(second, MAX_PATH, fullB, nullptr) && _wcsicmp(fullA, fullB) == 0;
+    KString fullA = FullPath(first), fullB = FullPath(second);
+    same = !fullA.IsEmpty() && !fullB.IsEmpty() && _wcsicmp(fullA, fullB) == 0;
   }
   if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
   if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
@@ -47,13 +58,22 @@ bool SameFile(const wchar_t* first, const wchar_t* second) {
 }
 
 // ".mp3" unless the path already ends in exactly that (case-sensitive).
+// Compared as wide characters: in a double-byte code page the narrow form's
+// positions are not the path's characters.
 KString WithMp3Extension(const KString& path) {
   int length = path.GetLength();
-  if (length > 4 && path.NarrowCharAt(length - 4) == '.' && path.NarrowCharAt(length - 3) == 'm' &&
-      path.NarrowCharAt(length - 2) == 'p' && path.NarrowCharAt(length - 1) == '3') {
+  if (length > 4 && path.CharAt(length - 4) == L'.' && path.CharAt(length - 3) == L'm' &&
+      path.CharAt(length - 2) == L'p' && path.CharAt(length - 1) == L'3') {
     return path;
   }
   return path + L".mp3";
+}
+
+const wchar_t* FileNameOf(const wchar_t* path) {
+  const wchar_t* slash = wcsrchr(path, L'\\');
+  const wchar_t* other = wcsrchr(path, L'/');
+  if (other > slash) slash = other;
+  return slash ? slash + 1 : path;
 }
 
 }  // namespace
@@ -71,7 +91,12 @@ void MainWindow::OnAttached() {
   SetText(L"MP3 Vellumtone");
   windowIcon.LoadIconResource(IDI_MAIN);
   SetIcon(&windowIcon);
-  job.SetUp();
+  if (!job.SetUp()) {
+    // Without a decoder or its buffer no job can run: said once, here.
+    playButton.SetEnabled(false);
+    convertButton.SetEnabled(false);
+    Tell(L"Cannot initialise the MP3 decoder!", L"Error", MB_ICONERROR);
+  }
   EmbedWindow::SetOwner(GetHWND());
   winampWindow.Create(&ipc);
   dspHost.SetWinampWindow(winampWindow.GetHWND());
@@ -165,9 +190,19 @@ void MainWindow::ChooseInput() {
   }
 }
 
+// As Windows' own Save dialogs do, an existing file is replaced only when
+// the user says so; the name is checked after ".mp3" has been added.
 void MainWindow::ChooseOutput() {
-  if (!AskSavePath(this, L"Save MP3 File...", &outputFilePath)) return;
-  outputFilePath = WithMp3Extension(outputFilePath);
+  KString path = outputFilePath;
+  if (!AskSavePath(this, L"Save MP3 File...", &path)) return;
+  path = WithMp3Extension(path);
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+    KString question = KString(FileNameOf(path)) + L" already exists. Do you want to replace it?";
+    if (MessageBoxW(GetHWND(), question, L"Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
+      return;
+    }
+  }
+  outputFilePath = path;
   outputTextBox.SetText(outputFilePath);
 }
 
@@ -213,6 +248,9 @@ bool MainWindow::OpenCheckedInput(bool measureLength) {
 }
 
 void MainWindow::StartPreview() {
+  // The previous job's worker may still be finishing (its result box can be
+  // up while the window is usable again after another modal box closed).
+  if (job.IsActive()) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -236,6 +274,7 @@ void MainWindow::StartPreview() {
 }
 
 void MainWindow::StartConversion() {
+  if (job.IsActive()) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -253,15 +292,12 @@ void MainWindow::StartConversion() {
   int position = bitRateComboBox.GetSelection();
   int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
   if (!OpenCheckedInput(true)) return;
-  // The wide name, so names outside the ANSI code page can be created;
-  // readable too, for the encoder's Info tag.
-  FILE* output = _wfopen(outputFilePath, L"w+b");
-  if (!output) {
+  if (!job.CreateOutput(outputFilePath)) {
     job.CloseInput();
     Tell(L"Cannot create output file!", L"Error!", MB_ICONERROR);
     return;
   }
-  if (!job.PrepareConversion(output, bitRate, qualityComboBox.GetSelection())) {
+  if (!job.PrepareConversion(bitRate, qualityComboBox.GetSelection())) {
     job.CloseInput();
     Tell(L"Cannot start the MP3 encoder!", L"Error", MB_ICONERROR);
     return;
@@ -285,6 +321,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::ShowPreviewStart() {
+  progressBar.SetValue(0);
   convertButton.SetEnabled(false);
   browseDspButton.SetEnabled(false);
   playButton.SetEnabled(false);
@@ -299,6 +336,7 @@ void MainWindow::ShowConversionStart() {
                                           &bitRateComboBox, &qualityComboBox}) {
     control->SetEnabled(false);
   }
+  progressBar.SetValue(0);
   convertButton.SetText(L"Stop");
 }
 
@@ -385,6 +423,10 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
     case JobEnding::EncoderError:
       window_.Tell(L"Conversion failed: the MP3 encoder stopped with an error.", L"Error",
                    MB_ICONERROR);
+      break;
+    case JobEnding::WriteError:
+      window_.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",
+                   L"Error", MB_ICONERROR);
       break;
   }
 }

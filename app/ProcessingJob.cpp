@@ -33,7 +33,6 @@ ProcessingJob::ProcessingJob()
       encoder(nullptr),
       mp3Buffer(nullptr),
       mp3BufferSize(0),
-      outputFile(nullptr),
       volume(kInitialVolume),
       totalLength(0),
       positionMs(0),
@@ -131,8 +130,9 @@ bool ProcessingJob::PreparePreview() {
   return audioDevice != nullptr;
 }
 
-bool ProcessingJob::PrepareConversion(FILE* output, int kbps, int quality) {
-  outputFile = output;
+bool ProcessingJob::CreateOutput(const KString& path) { return output.Create(path); }
+
+bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   encoder = lame_init();
   mp3BufferSize = EncoderBufferSize(kGrowth * blockSize);
   mp3Buffer = static_cast<unsigned char*>(malloc(mp3BufferSize));
@@ -157,8 +157,7 @@ void ProcessingJob::AbandonPrepared() {
   encoder = nullptr;
   free(mp3Buffer);
   mp3Buffer = nullptr;
-  if (outputFile) fclose(outputFile);
-  outputFile = nullptr;
+  output.Discard();
   active = false;
 }
 
@@ -187,11 +186,10 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
       if (isPreview) {
         ao_play(audioDevice, reinterpret_cast<char*>(samples), static_cast<uint_32>(bytes));
-      } else if (EncodeBlock(samples, bytes)) {
-        ShowChangedProgress(display, shownPercent);
       } else {
-        ending = JobEnding::EncoderError;
-        break;
+        ending = EncodeBlock(samples, bytes);
+        if (ending != JobEnding::Finished) break;
+        ShowChangedProgress(display, shownPercent);
       }
     }
     if (result == MPG123_DONE) break;
@@ -203,7 +201,6 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   } else {
     EndConversion(ending, display);
   }
-  mpg123_close(decoder);
   active = false;
 }
 
@@ -263,43 +260,64 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   return output;
 }
 
-bool ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
-  if (bytes == 0) return true;
+JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
+  if (bytes == 0) return JobEnding::Finished;
   int count = lame_encode_buffer_interleaved(encoder, samples,
                                              static_cast<int>(bytes / kBytesPerFrame), mp3Buffer,
                                              static_cast<int>(mp3BufferSize));
   return WriteEncoded(count);
 }
 
+// Everything the job opened is closed before the idle controls come back,
+// so a job started from them never meets this one's decoder or device.
 void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
   display.StopMarquee();
   ao_close(audioDevice);
   audioDevice = nullptr;
+  mpg123_close(decoder);
   display.ShowPreviewEnd(ending);
 }
 
 void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
-  int count = lame_encode_flush(encoder, mp3Buffer, static_cast<int>(mp3BufferSize));
-  if (!WriteEncoded(count) && ending != JobEnding::DecoderError) ending = JobEnding::EncoderError;
-  // LAME reserves the first frame for its Info tag by default; filling it in
-  // lets decoders drop the encoder's delay and padding, so the file plays
-  // exactly as long as its input (the stream must be readable: "w+b").
-  lame_mp3_tags_fid(encoder, outputFile);
-  lame_close(encoder);
-  encoder = nullptr;
-  fclose(outputFile);
-  outputFile = nullptr;
-  free(mp3Buffer);
-  mp3Buffer = nullptr;
+  ending = FinishOutput(ending);
+  mpg123_close(decoder);
   display.ShowConversionEnd(ending);
   isConverting = 0;
 }
 
+// The flush, the Info tag and the file, every write checked. A finished or
+// stopped conversion's file is moved onto the chosen name; a failed one's
+// is removed.
+JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
+  JobEnding flushed = WriteEncoded(lame_encode_flush(encoder, mp3Buffer,
+                                                     static_cast<int>(mp3BufferSize)));
+  if (ending == JobEnding::Finished || ending == JobEnding::Aborted) {
+    if (flushed != JobEnding::Finished) ending = flushed;
+  }
+  // LAME reserves the first frame for its Info tag by default; filling it in
+  // lets decoders drop the encoder's delay and padding, so the file plays
+  // exactly as long as its input (the stream must be readable: "w+b"). A
+  // failed write of it shows in the stream's error state, which Commit checks.
+  lame_mp3_tags_fid(encoder, output.Stream());
+  lame_close(encoder);
+  encoder = nullptr;
+  free(mp3Buffer);
+  mp3Buffer = nullptr;
+  if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
+    output.Discard();
+  } else if (!output.Commit()) {
+    ending = JobEnding::WriteError;
+  }
+  return ending;
+}
+
 // A negative count is an encoder failure, never a length to write.
-bool ProcessingJob::WriteEncoded(int count) {
-  if (count < 0) return false;
-  if (count > 0) fwrite(mp3Buffer, static_cast<size_t>(count), 1, outputFile);
-  return true;
+JobEnding ProcessingJob::WriteEncoded(int count) {
+  if (count < 0) return JobEnding::EncoderError;
+  if (count > 0 && fwrite(mp3Buffer, static_cast<size_t>(count), 1, output.Stream()) != 1) {
+    return JobEnding::WriteError;
+  }
+  return JobEnding::Finished;
 }
 
 // The bar shows whole percents, and a long input has many blocks to a

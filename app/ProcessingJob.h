@@ -10,6 +10,7 @@
 
 #include "JobDisplay.h"
 #include "KString.h"
+#include "OutputFile.h"
 #include "WinampDsp.h"
 
 // One preview or conversion: the input decoded block by block, every block
@@ -43,12 +44,15 @@ class ProcessingJob {
   // Preview: opens the audio device in the stream's format. False, with
   // nothing left open but the input, when there is no device.
   bool PreparePreview();
-  // Conversion: takes the output file (opened "w+b"), sets up the encoder in
-  // plain stereo and sizes its buffer for the worst case. False, with the
-  // file closed and nothing else left open, when the encoder or its buffer
-  // cannot be had.
-  bool PrepareConversion(FILE* output, int kbps, int quality);
-  // Undoes a prepared job that could not be started.
+  // Conversion: the output's temporary file beside `path` (see OutputFile);
+  // false when it cannot be created.
+  bool CreateOutput(const KString& path);
+  // Then the encoder in plain stereo, its buffer sized for the worst case.
+  // False, with the temporary file removed and nothing else left open, when
+  // the encoder or its buffer cannot be had.
+  bool PrepareConversion(int kbps, int quality);
+  // Undoes a prepared job that could not be started; an output file that
+  // had the name is untouched.
   void AbandonPrepared();
 
   // The worker's part: the block loop and the end phase of the job. Clears
@@ -78,11 +82,13 @@ class ProcessingJob {
   void StartFadeIn(size_t firstBlockBytes);
   int16_t* ProcessBlock(size_t done, size_t* bytes);
   int16_t* RunModule(size_t done, size_t* bytes);
-  bool EncodeBlock(int16_t* samples, size_t bytes);
+  JobEnding EncodeBlock(int16_t* samples, size_t bytes);
   void EndPreview(JobEnding ending, JobDisplay& display);
   void EndConversion(JobEnding ending, JobDisplay& display);
-  // Writes what the encoder reported, or fails on a negative count.
-  bool WriteEncoded(int count);
+  JobEnding FinishOutput(JobEnding ending);
+  // Writes what the encoder reported: EncoderError on a negative count,
+  // WriteError when the file does not take it all, else Finished.
+  JobEnding WriteEncoded(int count);
   void ShowChangedProgress(JobDisplay& display, int& shownPercent);
   int ProgressPercent();
 
@@ -96,7 +102,7 @@ class ProcessingJob {
   lame_global_flags* encoder;
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
-  FILE* outputFile;
+  OutputFile output;
   std::atomic<int> volume;
   int64_t totalLength;
   std::atomic<int> positionMs;

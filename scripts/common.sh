@@ -90,16 +90,18 @@ vt_private_display() {
 vt_open_session() {
   session=$(mktemp -d "${TMPDIR:-/tmp}/vellumtone-$1.XXXXXX")
   pids=()
+  cleanup_mounts=()
   trap vt_close_session EXIT
   trap 'exit 130' INT TERM
   vt_private_display "$session"
 }
 
 vt_close_session() {
-  local pid
+  local pid mount
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wineserver -k 2>/dev/null || true
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  for mount in "${cleanup_mounts[@]}"; do umount "$mount" 2>/dev/null || true; done
   rm -rf "$session"
 }
 

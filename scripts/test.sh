@@ -31,6 +31,15 @@ parec -d "$sink.monitor" --raw --format=s16le --rate=44100 --channels=2 \
   --latency-msec=20 >"$VELLUMTONE_CAPTURE" 2>"$session/parec.log" &
 pids+=($!)
 
+# A small volume for the tests of a full disk (root may mount a tmpfs; the
+# tests that need it are skipped where it cannot be made).
+small_disk=$session/small-disk
+mkdir -p "$small_disk"
+if mount -t tmpfs -o size=256k vellumtone-small "$small_disk" 2>/dev/null; then
+  export VELLUMTONE_SMALL_DISK=$small_disk
+  cleanup_mounts+=("$small_disk")
+fi
+
 vt_start_wineserver
 
 export VELLUMTONE_WINE=$(command -v wine)

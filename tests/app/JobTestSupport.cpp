@@ -29,8 +29,7 @@ bool JobRunner::PrepareConversion(const std::string& input, const std::string& o
   int channels, encoding;
   if (!job.OpenInput(input.c_str()) || !job.GetFormat(&rate, &channels, &encoding)) return false;
   job.MeasureLength();
-  FILE* file = std::fopen(output.c_str(), "w+b");
-  return file && job.PrepareConversion(file, kbps, quality);
+  return job.CreateOutput(KString(output.c_str())) && job.PrepareConversion(kbps, quality);
 }
 
 void JobRunner::RunToEnd() {

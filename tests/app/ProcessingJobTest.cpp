@@ -6,6 +6,7 @@
 #include "DspPluginHost.h"
 #include "JobTestSupport.h"
 #include "RecorderLog.h"
+#include "TestFiles.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
 
@@ -116,6 +117,21 @@ TEST_F(ProcessingJobTest, ACountOutOfRangeKeepsTheWholeSlice) {
   JobRunner runner;
   ConvertWith("test_wrongcount", runner);
   EXPECT_NEAR(static_cast<long>(TestMp3::Read(output_).Frames()), inputFrames_, kFrameSamples);
+}
+
+// What the window does when the worker thread cannot be started: the file
+// that had the output's name is as it was, and no temporary file is left.
+TEST_F(ProcessingJobTest, AnAbandonedStartLeavesTheExistingOutputAsItWas) {
+  WriteInput(TestSignals::MusicLike(kRate, 0));
+  std::wstring output(output_.begin(), output_.end());
+  TestFiles::WriteAll(output, "the user's own file");
+  JobRunner runner;
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  EXPECT_EQ(TestFiles::TemporaryOutputs(L"."), 1);
+  runner.job.AbandonPrepared();
+  runner.job.CloseInput();
+  EXPECT_EQ(TestFiles::ReadAll(output), "the user's own file");
+  EXPECT_EQ(TestFiles::TemporaryOutputs(L"."), 0);
 }
 
 // Start clears an earlier stop request, so the request comes between Start

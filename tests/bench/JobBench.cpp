@@ -78,8 +78,9 @@ bool JobBench::Prepare(const std::string& input, const std::string& output, int 
     return false;
   }
   job_.MeasureLength();
-  FILE* file = std::fopen(output.c_str(), "w+b");
-  if (file && job_.PrepareConversion(file, kbps, quality)) return true;
+  if (job_.CreateOutput(KString(output.c_str())) && job_.PrepareConversion(kbps, quality)) {
+    return true;
+  }
   job_.CloseInput();
   return false;
 }

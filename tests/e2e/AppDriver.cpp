@@ -176,7 +176,7 @@ HWND AppDriver::FindMessageBox() const {
   return search.found;
 }
 
-MessageBoxSeen AppDriver::AnswerMessageBox(int timeoutMs) const {
+MessageBoxSeen AppDriver::AnswerMessageBox(int timeoutMs, int button) const {
   MessageBoxSeen seen;
   for (int waited = 0; waited < timeoutMs; waited += 50) {
     HWND box = FindMessageBox();
@@ -186,7 +186,7 @@ MessageBoxSeen AppDriver::AnswerMessageBox(int timeoutMs) const {
       seen.caption = WindowText(box);
       seen.text = WindowText(GetDlgItem(box, kMessageTextId));
       seen.icon = IconOf(box);
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      PostMessageW(box, WM_COMMAND, button, 0);
       for (int gone = 0; gone < 5000 && IsWindow(box); gone += 20) Sleep(20);
       return seen;
     }

@@ -41,8 +41,9 @@ class AppDriver {
 
   // The program's message box on screen now, or null.
   HWND FindMessageBox() const;
-  // Waits for the program's next message box, notes it, and presses OK.
-  MessageBoxSeen AnswerMessageBox(int timeoutMs = 20000) const;
+  // Waits for the program's next message box, notes it, and presses
+  // `button` (OK, or Yes or No for a question).
+  MessageBoxSeen AnswerMessageBox(int timeoutMs = 20000, int button = IDOK) const;
 
   void Close() const { PostMessageW(window_, WM_CLOSE, 0, 0); }
   // The exit code, or STILL_ACTIVE when it has not ended by then.

@@ -10,6 +10,7 @@
 #include "AppDriver.h"
 #include "CaptureReader.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "DialogUser.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
@@ -241,6 +242,79 @@ TEST_F(AppEndToEndTest, ConvertsFilesWithNamesOutsideTheAnsiCodePage) {
   ASSERT_TRUE(CopyFileW(output.c_str(), Here(L"e2e_unicode_copy.mp3").c_str(), FALSE));
   EXPECT_NEAR(static_cast<long>(TestMp3::Read("e2e_unicode_copy.mp3").Frames()), 3 * kRate,
               1152);
+}
+
+using TestFiles::ReadAll;
+using TestFiles::WriteAll;
+using TestFiles::TemporaryOutputs;
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+TEST_F(AppEndToEndTest, AnExistingOutputIsReplacedOnlyAfterYes) {
+  std::wstring existing = Here(L"e2e_existing.mp3");
+  WriteAll(existing, "the user's own file");
+  WriteAll(Here(L"~vellumtone-dead-1.tmp"), "left by a killed conversion");
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_first.mp3"));
+  for (int answer : {IDNO, IDYES}) {
+    Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_existing"));  // ".mp3" added
+    MessageBoxSeen question = app_.AnswerMessageBox(20000, answer);
+    EXPECT_EQ(question.text, L"e2e_existing.mp3 already exists. Do you want to replace it?");
+    EXPECT_EQ(question.icon, IDI_WARNING);
+    Sleep(200);
+    EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(answer == IDYES ? L"e2e_existing.mp3" : L"e2e_first.mp3"));
+  }
+  app_.Click(IDC_CONVERT);
+  ExpectMessage(L"Conversion Success!", L"Success", IDI_INFORMATION);
+  EXPECT_NEAR(static_cast<long>(TestMp3::Read("e2e_existing.mp3").Frames()), 3 * kRate, 1152);
+  EXPECT_EQ(TemporaryOutputs(FolderOf(existing)), 0) << "a stale one removed, its own moved";
+}
+
+// A full disk: the failure is told, nothing is left under the chosen name,
+// and the file that had it is as it was.
+TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
+  std::string disk = TestEnvironment::SmallDiskPath();
+  if (disk.empty()) GTEST_SKIP() << "no small volume (the test command mounts one as root)";
+  std::wstring folder(disk.begin(), disk.end());
+  std::wstring target = folder + L"\\e2e_full.mp3";
+  std::string original(64 * 1024, 'x');
+  WriteAll(target, original);
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));  // 800 kB at 320 kbit/s
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", target);
+  app_.AnswerMessageBox(20000, IDYES);
+  for (int attempt = 0; attempt < 2; ++attempt) {  // the second onto a disk left full
+    app_.Click(IDC_CONVERT);
+    ExpectMessage(L"Conversion failed: the output file could not be written (is the disk full?).",
+                  L"Error", IDI_ERROR);
+    EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert");
+    EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
+    EXPECT_TRUE(ReadAll(target) == original) << "the existing file is untouched";
+    EXPECT_EQ(TemporaryOutputs(folder), 0);
+  }
+}
+
+// A modal box of the program's own closed while a finished conversion's
+// result box is up leaves the window usable; Play must wait for the worker.
+TEST_F(AppEndToEndTest, AJobWaitsForThePreviousOneToFinishEverything) {
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_race.mp3"));
+  std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
+  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
+  app_.Click(IDC_CONVERT);
+  app_.Click(IDC_ABOUT);
+  HWND about = WaitForDialog(L"About", 10000);
+  ASSERT_NE(about, nullptr);
+  HWND result = WaitForDialog(L"Success", 30000);
+  ASSERT_NE(result, nullptr) << "the result box comes up over the About box";
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  for (int waited = 0; waited < 5000 && IsWindow(about); waited += 50) Sleep(50);
+  ASSERT_TRUE(IsWindowEnabled(app_.Window())) << "the window is usable again";
+  app_.Click(IDC_PLAY);
+  Sleep(500);
+  EXPECT_FALSE(app_.IsEnabled(IDC_STOP)) << "no preview while the conversion's worker is busy";
+  PostMessageW(result, WM_COMMAND, IDOK, 0);
+  Sleep(500);
+  EXPECT_NEAR(static_cast<long>(TestMp3::Read("e2e_race.mp3").Frames()), 3 * kRate, 1152);
 }
 
 // Previews play into the test command's sound server.

@@ -17,6 +17,11 @@ std::string WindowsPath(const std::string& path) {
   return windows;
 }
 
+std::string SmallDiskPath() {
+  std::string path = Variable("VELLUMTONE_SMALL_DISK");
+  return path.empty() ? path : WindowsPath(path);
+}
+
 std::string CapturePath() {
   std::string path = Variable("VELLUMTONE_CAPTURE");
   return path.empty() ? path : WindowsPath(path);

@@ -13,6 +13,10 @@ std::string Variable(const char* name);
 // root to drive Z:), with backslashes; other paths get backslashes only.
 std::string WindowsPath(const std::string& path);
 
+// A small, nearly full volume made by the test command (a size-limited
+// tmpfs), as a Windows path; empty when it could not be made.
+std::string SmallDiskPath();
+
 // The recording of everything the sound server played, as a Windows path;
 // empty when the tests run without the test command's sound server.
 std::string CapturePath();

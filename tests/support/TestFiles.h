@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Whole files and folders, as the tests look at them.
+namespace TestFiles {
+
+std::string ReadAll(const std::wstring& path);
+void WriteAll(const std::wstring& path, const std::string& content);
+// How many files in `folder` match `pattern` ("*.tmp").
+int Count(const std::wstring& folder, const wchar_t* pattern);
+// The program's temporary outputs in `folder`.
+inline int TemporaryOutputs(const std::wstring& folder) {
+  return Count(folder, L"~vellumtone-*.tmp");
+}
+
+}  // namespace TestFiles
