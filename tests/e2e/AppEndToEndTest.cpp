@@ -140,6 +140,7 @@ TEST_F(AppEndToEndTest, RefusesInputsItCannotUse) {
 TEST_F(AppEndToEndTest, RefusesTheInputAsItsOwnOutput) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"E2E_INPUT.mp3"));
+  app_.AnswerMessageBox(20000, IDYES);  // it exists: replace it?
   app_.Click(IDC_CONVERT);
   MessageBoxSeen seen = app_.AnswerMessageBox();
   EXPECT_EQ(seen.caption, L"Oops!");
@@ -182,6 +183,7 @@ TEST_F(AppEndToEndTest, ConvertsAtTheChosenSettings) {
 
 TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));
+  DeleteFileW(Here(L"e2e_stopped.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_stopped.mp3"));
   std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
   Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
@@ -297,6 +299,7 @@ TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
 // result box is up leaves the window usable; Play must wait for the worker.
 TEST_F(AppEndToEndTest, AJobWaitsForThePreviousOneToFinishEverything) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  DeleteFileW(Here(L"e2e_race.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_race.mp3"));
   std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
   Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
