@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils xdotool
   pulseaudio pulseaudio-utils
   cmake ninja-build googletest make pkg-config
-  imagemagick mpg123 sox
+  imagemagick mpg123 sox locales
   dpkg-dev ca-certificates bzip2 xz-utils patch
 )
 
@@ -50,12 +50,22 @@ BPO
     echo "install-packages: 32-bit x86 programs still do not run" >&2; exit 1; }
 }
 
+# A Japanese locale: Wine started under it gives programs a double-byte ANSI
+# code page (932), for the tests of file names in such code pages.
+ensure_japanese_locale() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+  [[ $(id -u) -eq 0 ]] || return 0
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+}
+
 missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if ((${#missing[@]} == 0)) && grep -qs 'deb-src' /etc/apt/sources.list.d/vellumtone-src.sources; then
   ensure_i386_runs
+  ensure_japanese_locale
   exit 0
 fi
 
@@ -89,3 +99,4 @@ apt-get update -q
 # Wine needs through them.
 apt-get install -y -q "${packages[@]}"
 ensure_i386_runs
+ensure_japanese_locale

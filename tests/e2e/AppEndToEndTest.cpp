@@ -231,6 +231,17 @@ TEST_F(AppEndToEndTest, RefusesAnOutputThatCannotBeCreated) {
   EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
 }
 
+// Under a double-byte ANSI code page (the test command runs this test once
+// more under a Japanese locale), a name's narrow form has more characters
+// than the name: the extension is checked on the wide name.
+TEST_F(AppEndToEndTest, DoubleByteNamesGetTheExtensionOnce) {
+  if (GetACP() != 932) GTEST_SKIP() << "not under a double-byte code page";
+  for (const wchar_t* typed : {L"e2e_\u65e5\u672c\u8a9e", L"e2e_\u65e5\u672c\u8a9e.mp3"}) {
+    Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(typed));
+    EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(L"e2e_\u65e5\u672c\u8a9e.mp3"));
+  }
+}
+
 // Names outside the ANSI code page open and are created.
 TEST_F(AppEndToEndTest, ConvertsFilesWithNamesOutsideTheAnsiCodePage) {
   std::wstring input = Here(L"e2e_\u041f\u0435\u0441\u043d\u044f.mp3");
