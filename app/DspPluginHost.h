@@ -7,6 +7,8 @@
 
 // Loads a Winamp DSP plug-in library, keeps one of its modules in use, and
 // quits and unloads it on replacement and at close. At most one at a time.
+// Every call into the library runs guarded: a plug-in that faults is told
+// to the user and dropped, never called again.
 class DspPluginHost {
  public:
   DspPluginHost();
@@ -20,11 +22,21 @@ class DspPluginHost {
   // does not load, lacks "winampDSPGetHeader2", or its header has no module
   // (a module that is not there must not be used), tells the user "Invalid
   // DSP Plugin!" and returns false with no module in use and the path
-  // forgotten; likewise, without a word, when the user cancels the choice.
+  // forgotten; likewise, without a word, when the user cancels the choice,
+  // and after telling the user when the library faults.
   bool Load(const KString& path, HWND parent);
-  void Unload();
-  // The module's settings window; nothing without a module.
-  void Configure();
+  // False when the module's Quit faulted (the user was told).
+  bool Unload();
+  // The module's settings window; nothing without a module. False when it
+  // faulted: the user was told and no module is in use any more.
+  bool Configure();
+
+  // Drops the module after a fault elsewhere (in ModifySamples): no Quit,
+  // no FreeLibrary, since its state is unknown; state None.
+  void Abandon();
+  // "The DSP plug-in crashed and was unloaded: <description or file name>."
+  KString CrashMessage() const;
+  void TellCrash(HWND owner) const;
 
   // Winamp's own window, which plug-ins may subclass like their parent.
   void SetWinampWindow(HWND window) { winampWindow = window; }
@@ -35,19 +47,27 @@ class DspPluginHost {
   winampDSPModule* GetModule() const { return dspModule; }
   // The module's description as wide text, or the library's file name when
   // the module has none; empty without a module.
-  KString GetDescription() const;
+  KString GetDescription() const { return dspModule ? description : KString(); }
   const KString& GetFilePath() const { return dspFilePath; }
 
  private:
-  // How many modules the header yields, up to a sane limit.
-  static int CountModules(winampDSPHeader* header);
+  winampDSPHeader* GetHeader();
+  // How many modules the header yields, up to a sane limit; -1 on a fault.
+  int CountModules(winampDSPHeader* header);
+  winampDSPModule* ModuleAt(winampDSPHeader* header, int index);
   int ChooseModule(winampDSPHeader* header, int count, HWND parent);
   KString DescriptionOf(const winampDSPModule* module) const;
-  void Initialise(HWND parent);
+  KString FileName() const;
+  bool Initialise(HWND parent);
+  // Runs a call into the plug-in on the window's thread; false after a
+  // fault, which drops the plug-in and tells the user.
+  template <typename Call>
+  bool Guarded(Call& call);
   void Forget();
   bool LeftInWindowChain() const;
 
   KString dspFilePath;
+  KString description;
   HMODULE dspLibrary;
   winampDSPModule* dspModule;
   HWND winampWindow;
@@ -57,4 +77,5 @@ class DspPluginHost {
   LONG_PTR parentProcedure;
   LONG_PTR winampProcedure;
   int callDepth;
+  bool faulted;
 };

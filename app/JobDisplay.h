@@ -6,7 +6,8 @@ enum class JobEnding {
   Aborted,      // the user asked it to stop
   DecoderError, // the input could not be decoded to its end
   EncoderError, // the encoder failed; nothing of it was written
-  WriteError    // the output file could not be written
+  WriteError,   // the output file could not be written
+  PluginFault   // the plug-in faulted; it must not be called again
 };
 
 // What the main window shows of a running job. The worker calls these

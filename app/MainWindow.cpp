@@ -21,6 +21,10 @@ constexpr int kMarqueeStepMs = 60;
 constexpr DWORD kEndPauseMs = 1000;
 // The worker's progress, handed to the window's thread (wParam: percent).
 constexpr UINT kShowProgressMessage = WM_APP + 1;
+// The worker's plug-in faulted: the window's thread drops it.
+constexpr UINT kPluginFaultMessage = WM_APP + 2;
+// How long a plug-in call may take before Stop and the close offer to quit.
+constexpr DWORD kNotRespondingMs = 5000;
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
 
@@ -107,6 +111,10 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     progressBar.SetValue(static_cast<int>(wParam));
     return 0;
   }
+  if (message == kPluginFaultMessage) {
+    DropFaultedPlugin();
+    return 0;
+  }
   if (message == WM_WA_IPC && IsPluginQuery(wParam, lParam)) return ipc.Answer(wParam, lParam);
   return KHotPluggedDialog::WindowProc(window, message, wParam, lParam);
 }
@@ -145,7 +153,10 @@ void MainWindow::AttachControls() {
 }
 
 void MainWindow::Destroy() {
-  if (IsRunning() || job.IsActive()) return;
+  if (IsRunning() || job.IsActive()) {
+    OfferToQuitIfStuck();
+    return;
+  }
   job.FreeBlockBuffer();
   dspHost.Unload();
   winampWindow.Destroy();
@@ -159,16 +170,16 @@ void MainWindow::ButtonPressed(KButton* button) {
   } else if (button == &playButton) {
     StartPreview();
   } else if (button == &stopButton) {
-    RequestStop();
+    StopJob();
   } else if (button == &browseDspButton) {
     ChoosePlugin();
   } else if (button == &configureButton) {
-    dspHost.Configure();
+    Configure();
   } else if (button == &browseOutputButton) {
     ChooseOutput();
   } else if (button == &convertButton) {
     if (job.Converting() != 0) {
-      RequestStop();
+      StopJob();
     } else {
       StartConversion();
     }
@@ -209,13 +220,51 @@ void MainWindow::ChooseOutput() {
 void MainWindow::ChoosePlugin() {
   KString path = dspHost.GetFilePath();
   if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
-  dspHost.Unload();
-  job.SetModule(nullptr);
-  dspTextBox.SetText(KString());
+  dspHost.Unload();  // a fault in its Quit is told, and the new choice goes on
+  ForgetPlugin();
   ipc.SetPluginPath(path);
   if (!dspHost.Load(path, GetHWND())) return;
   dspTextBox.SetText(dspHost.GetDescription());
   job.SetModule(dspHost.GetModule());
+}
+
+// Configure stays usable during a preview; a fault in the settings window
+// also ends the preview, which must not call the plug-in again.
+void MainWindow::Configure() {
+  if (dspHost.Configure()) return;
+  ForgetPlugin();
+  if (IsRunning()) RequestStop();
+}
+
+void MainWindow::DropFaultedPlugin() {
+  if (!dspHost.GetModule()) return;  // dropped already, by a fault of Config
+  dspHost.TellCrash(GetHWND());
+  dspHost.Abandon();
+  ForgetPlugin();
+}
+
+void MainWindow::ForgetPlugin() {
+  job.SetModule(nullptr);
+  dspTextBox.SetText(KString());
+}
+
+void MainWindow::StopJob() {
+  RequestStop();
+  OfferToQuitIfStuck();
+}
+
+// Yes ends the program at once: the worker cannot be stopped while it is
+// inside the plug-in, and nothing else would end it. Its unfinished output
+// goes first.
+void MainWindow::OfferToQuitIfStuck() {
+  if (!job.IsStuckInPlugin(kNotRespondingMs)) return;
+  int answer = MessageBoxW(GetHWND(),
+                           L"The DSP plug-in is not responding. Quit the program? The unfinished "
+                           L"output will be deleted.",
+                           L"MP3 Vellumtone", MB_YESNO | MB_ICONWARNING);
+  if (answer != IDYES) return;
+  if (job.IsStuckInPlugin(0)) job.DeleteUnfinishedOutput();
+  TerminateProcess(GetCurrentProcess(), 1);
 }
 
 bool MainWindow::OpenCheckedInput(bool measureLength) {
@@ -394,6 +443,8 @@ void MainWindow::Display::ShowPreviewEnd(JobEnding ending) {
   window_.stopButton.SetEnabled(false);
   if (ending == JobEnding::DecoderError) {
     window_.Tell(L"The input file could not be decoded to its end.", L"Error", MB_ICONERROR);
+  } else if (ending == JobEnding::PluginFault) {
+    SendMessageW(window_.GetHWND(), kPluginFaultMessage, 0, 0);
   }
 }
 
@@ -423,6 +474,9 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
     case JobEnding::EncoderError:
       window_.Tell(L"Conversion failed: the MP3 encoder stopped with an error.", L"Error",
                    MB_ICONERROR);
+      break;
+    case JobEnding::PluginFault:
+      SendMessageW(window_.GetHWND(), kPluginFaultMessage, 0, 0);
       break;
     case JobEnding::WriteError:
       window_.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",

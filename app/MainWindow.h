@@ -68,6 +68,13 @@ class MainWindow : public KHotPluggedDialog,
   // WM_WA_IPC with both parameters 0 is also the dialog manager's
   // DM_GETDEFID; it is a plug-in's version query only when a plug-in asks.
   bool IsPluginQuery(WPARAM wParam, LPARAM lParam) const;
+  void Configure();
+  // After a plug-in faulted: it is dropped and the user told.
+  void DropFaultedPlugin();
+  void ForgetPlugin();
+  void StopJob();
+  // A plug-in call that does not return: the user may end the program.
+  void OfferToQuitIfStuck();
 
   KButton browseInputButton;
   KButton browseDspButton;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "PluginCallGuard.h"
 #include "SampleTransforms.h"
 
 namespace {
@@ -44,6 +45,8 @@ ProcessingJob::ProcessingJob()
       isPreview(false),
       dspModule(nullptr),
       active(false),
+      callStartedAt(0),
+      pluginFaulted(false),
       fadeLength(0),
       fadePosition(0) {}
 
@@ -168,6 +171,7 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   int shownPercent = -1;  // the first block's progress is always shown
   int64_t framesRead = 0;
   positionMs = 0;
+  pluginFaulted = false;
   while (!stopRequested) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
@@ -182,6 +186,10 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       first = false;
       size_t bytes = 0;
       int16_t* samples = ProcessBlock(done, &bytes);
+      if (pluginFaulted) {
+        ending = JobEnding::PluginFault;
+        break;
+      }
       framesRead += static_cast<int64_t>(done / kBytesPerFrame);
       positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
       if (isPreview) {
@@ -240,7 +248,8 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
 // slice then keeps its own length.
 int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   const int16_t* input = reinterpret_cast<const int16_t*>(blockBuffer);
-  if (!dspModule || !dspModule->ModifySamples) {
+  winampDSPModule* module = dspModule;
+  if (!module || !module->ModifySamples) {
     *bytes = done;
     return reinterpret_cast<int16_t*>(blockBuffer);
   }
@@ -251,13 +260,35 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
     size_t slice = frames - first < kSliceFrames ? frames - first : kSliceFrames;
     int16_t* at = output + written * kChannels;
     memcpy(at, input + first * kChannels, slice * kBytesPerFrame);
-    int count = dspModule->ModifySamples(dspModule, at, static_cast<int>(slice), kBitsPerSample,
-                                         kChannels, static_cast<int>(sampleRate));
+    int count = CallModule(module, at, slice);
+    if (pluginFaulted) break;
     bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * slice;
     written += valid ? static_cast<size_t>(count) : slice;
   }
   *bytes = written * kBytesPerFrame;
   return output;
+}
+
+// Guarded: a fault ends the job and the plug-in is not called again.
+int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t frames) {
+  int count = 0;
+  auto call = [&] {
+    count = module->ModifySamples(module, samples, static_cast<int>(frames), kBitsPerSample,
+                                  kChannels, static_cast<int>(sampleRate));
+  };
+  callStartedAt = GetTickCount() | 1;  // never 0, which means "not inside"
+  bool returned = PluginCallGuard::Run(call, nullptr);
+  callStartedAt = 0;
+  if (!returned) {
+    pluginFaulted = true;
+    dspModule = nullptr;
+  }
+  return count;
+}
+
+bool ProcessingJob::IsStuckInPlugin(DWORD milliseconds) const {
+  DWORD started = callStartedAt;
+  return started != 0 && GetTickCount() - started > milliseconds;
 }
 
 JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {

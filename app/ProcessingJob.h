@@ -61,6 +61,12 @@ class ProcessingJob {
            JobDisplay& display);
 
   void SetModule(winampDSPModule* module) { dspModule = module; }
+  // True when the worker has been inside one call of the plug-in for
+  // longer than `milliseconds`.
+  bool IsStuckInPlugin(DWORD milliseconds) const;
+  // For a program that gives up on a plug-in that does not return: closes
+  // and removes the unfinished output while the worker is stuck elsewhere.
+  void DeleteUnfinishedOutput() { output.Discard(); }
   bool IsPreview() const { return isPreview; }
   std::atomic<int>& Volume() { return volume; }
   std::atomic<int>& Converting() { return isConverting; }
@@ -82,6 +88,7 @@ class ProcessingJob {
   void StartFadeIn(size_t firstBlockBytes);
   int16_t* ProcessBlock(size_t done, size_t* bytes);
   int16_t* RunModule(size_t done, size_t* bytes);
+  int CallModule(winampDSPModule* module, int16_t* samples, size_t frames);
   JobEnding EncodeBlock(int16_t* samples, size_t bytes);
   void EndPreview(JobEnding ending, JobDisplay& display);
   void EndConversion(JobEnding ending, JobDisplay& display);
@@ -112,8 +119,11 @@ class ProcessingJob {
   int encoding;
   std::atomic<int> isConverting;
   bool isPreview;
-  winampDSPModule* dspModule;
+  std::atomic<winampDSPModule*> dspModule;
   std::atomic<bool> active;
+  // GetTickCount when the worker entered the plug-in call it is in, or 0.
+  std::atomic<DWORD> callStartedAt;
+  bool pluginFaulted;
   size_t fadeLength;    // sample values
   size_t fadePosition;  // sample values of output faded so far
 };

@@ -10,6 +10,8 @@
 
 #include "AppDriver.h"
 #include "DialogUser.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
 #include "resources/resource.h"
@@ -93,6 +95,23 @@ class WinampPluginTest : public ::testing::Test {
     app_.Click(IDC_CONVERT);
     MessageBoxSeen seen = app_.AnswerMessageBox(60000);
     EXPECT_EQ(seen.text, L"Conversion Success!") << output;
+  }
+
+  // The crash message for `name`; then the DSP Effect box shows `shownAfter`
+  // (empty: no plug-in in use).
+  void ExpectCrashOf(const wchar_t* name, const wchar_t* shownAfter = L"") {
+    MessageBoxSeen seen = app_.AnswerMessageBox();
+    EXPECT_EQ(seen.text, std::wstring(L"The DSP plug-in crashed and was unloaded: ") + name + L".");
+    EXPECT_EQ(seen.caption, L"Error");
+    EXPECT_EQ(seen.icon, IDI_ERROR);
+    Sleep(200);
+    EXPECT_EQ(app_.Text(IDC_DSP_TEXT), shownAfter);
+  }
+
+  void ExpectIdle() {
+    EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert");
+    EXPECT_TRUE(app_.IsEnabled(IDC_PLAY));
+    EXPECT_FALSE(app_.IsEnabled(IDC_STOP));
   }
 
   AppDriver app_;
@@ -181,6 +200,64 @@ TEST_F(WinampPluginTest, EnterAndEscapeInTheMainWindowAreUnchanged) {
   press(IDC_ABOUT, VK_RETURN);
   MessageBoxSeen about = app_.AnswerMessageBox(5000);
   EXPECT_EQ(about.caption, L"About") << "Enter presses the button that has the focus";
+}
+
+// Broken plug-ins: each fault is told, the plug-in dropped, and the program
+// goes on with another.
+TEST_F(WinampPluginTest, AFaultInAnyEntryPointIsToldAndThePluginDropped) {
+  Load("test_fault_header");  // an access violation
+  ExpectCrashOf(L"dsp_test_fault_header.dll");
+  Load("test_fault_getmodule");  // a division by zero
+  ExpectCrashOf(L"dsp_test_fault_getmodule.dll");
+  Load("test_fault_init");  // an illegal instruction
+  ExpectCrashOf(L"Vellumtone test: fault 3");
+  Load("test_fault_config");
+  app_.Click(IDC_DSP_CONFIGURE);  // a stack overflow
+  ExpectCrashOf(L"Vellumtone test: fault 4");
+  Load("test_fault_quit");
+  Load("passthrough");  // the old one's Quit divides by zero; the new one loads
+  ExpectCrashOf(L"Vellumtone test: fault 6", L"Vellumtone Pass-through");
+  Convert("wa_after_faults.mp3");
+}
+
+TEST_F(WinampPluginTest, AFaultWhileConvertingOrPreviewingEndsTheJob) {
+  Load("test_fault_modify");
+  DeleteFileW(Here(L"wa_fault.mp3").c_str());
+  ASSERT_TRUE(app_.Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"wa_fault.mp3")));
+  app_.Click(IDC_CONVERT);
+  ExpectCrashOf(L"Vellumtone test: fault 5");
+  ExpectIdle();
+  EXPECT_EQ(GetFileAttributesW(Here(L"wa_fault.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is removed";
+  if (!TestEnvironment::CapturePath().empty()) {  // a preview needs the sound server
+    Load("test_fault_modify");
+    app_.Click(IDC_PLAY);
+    ExpectCrashOf(L"Vellumtone test: fault 5");
+    ExpectIdle();
+  }
+  ConvertThrough("test_swap", "wa_after_fault.mp3");
+}
+
+TEST_F(WinampPluginTest, AHungPluginCanBeLeftByQuitting) {
+  const wchar_t* question =
+      L"The DSP plug-in is not responding. Quit the program? The unfinished output will be "
+      L"deleted.";
+  Load("test_hang");
+  DeleteFileW(Here(L"wa_hang.mp3").c_str());
+  ASSERT_TRUE(app_.Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"wa_hang.mp3")));
+  app_.Click(IDC_CONVERT);
+  Sleep(6000);
+  app_.Click(IDC_CONVERT);  // "Stop"
+  MessageBoxSeen seen = app_.AnswerMessageBox(20000, IDNO);
+  EXPECT_EQ(seen.text, question);
+  EXPECT_EQ(seen.icon, IDI_WARNING);
+  Sleep(500);
+  EXPECT_TRUE(app_.IsRunning()) << "No keeps waiting";
+  app_.Close();
+  EXPECT_EQ(app_.AnswerMessageBox(20000, IDYES).text, question);
+  EXPECT_EQ(app_.WaitForExit(), 1u);
+  EXPECT_EQ(GetFileAttributesW(Here(L"wa_hang.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is deleted";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 where each burst begins (the plug-in's timeline) and how loud the output is."""
 import array
 import math
+import os
 import subprocess
 import sys
 
@@ -70,4 +71,10 @@ expect(0.45 < second / first < 0.55, f"wa_ini_second.mp3: level {second / first:
 left, right = decode("wa_modules.mp3")
 expect(level(left) < 100 and 0.9 < level(right) / source_level < 1.1,
        "wa_modules.mp3: module 2 swapped the channels")
+# A conversion whose plug-in faulted leaves nothing; the next, through
+# another plug-in, is whole.
+expect(not os.path.exists("wa_fault.mp3"), "wa_fault.mp3: no output after the fault")
+left, right = decode("wa_after_fault.mp3")
+expect(len(left) == n and level(left) < 100 and 0.9 < level(right) / source_level < 1.1,
+       "wa_after_fault.mp3: whole, the channels swapped")
 sys.exit(1 if failures else 0)

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+// Runs one call into a plug-in so that a fault inside it (an access
+// violation, an illegal instruction, a division by zero, a stack overflow,
+// an exception nothing in the plug-in caught) comes back to the caller as
+// a failed call instead of ending the program.
+//
+// How: the guard registers an exception handler frame of its own on the
+// thread's SEH chain (fs:[0]) around the call, as a compiler's __try does;
+// GCC has no __try for 32-bit x86. The plug-in's own handlers come first,
+// so a plug-in that catches its own exceptions keeps working. When nothing
+// inside handles an exception, the guard's handler puts the chain back as it
+// was before the call and jumps straight back to the guard (a
+// __builtin_longjmp: nothing is unwound, so no code of the plug-in runs).
+//
+// Why that is safe enough: the abandoned stack frames belong to the plug-in
+// and to the system's exception dispatch, and nothing refers to them once
+// the chain is restored. What may be left behind is the plug-in's own state:
+// its memory, a lock it held, a window it was making. The program never
+// calls the plug-in again after a fault, and does not even call its Quit or
+// free its library, since either could run into that state; the library
+// stays loaded, unused, until the program ends. Locks of the C runtime or
+// of the system taken by the plug-in could still be held; that is the one
+// risk left, and it is the plug-in's, not the program's data.
+class PluginCallGuard {
+ public:
+  // Calls `call(context)`; false when it faulted, with the exception's code
+  // in `faultCode`.
+  static bool Run(void (*call)(void* context), void* context, DWORD* faultCode);
+
+  // The same for any callable without arguments.
+  template <typename Call>
+  static bool Run(Call& call, DWORD* faultCode) {
+    return Run([](void* context) { (*static_cast<Call*>(context))(); }, &call, faultCode);
+  }
+};
