@@ -11,6 +11,9 @@
 #include "FileDialogs.h"
 #include "resources/resource.h"
 
+#define VT_WIDE_TEXT(text) L##text
+#define VT_WIDE(text) VT_WIDE_TEXT(text)
+
 namespace {
 
 const int kBitRates[] = {64, 128, 256, 320};
@@ -364,7 +367,7 @@ void MainWindow::StartConversion() {
 }
 
 void MainWindow::ShowAbout() {
-  Tell(L"MP3 Vellumtone v1.0\n"
+  Tell(L"MP3 Vellumtone v" VT_WIDE(VT_SHORT_VERSION) L"\n"
        L"\n\nCreated with QZR Framework v0.2.4",
        L"About", MB_ICONINFORMATION);
 }

@@ -7,6 +7,7 @@
 
 #include "PluginCallGuard.h"
 #include "SampleTransforms.h"
+#include "TagCopier.h"
 
 namespace {
 
@@ -58,6 +59,8 @@ bool ProcessingJob::SetUp() {
   mpg123_init();
   decoder = mpg123_new(nullptr, nullptr);
   if (!decoder) return false;
+  // Pictures of the input's tags are kept too, for the output's tags.
+  mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_PICTURE, 0);
   blockSize = mpg123_outblock(decoder);
   blockBuffer = static_cast<unsigned char*>(malloc(blockSize));
   outputBuffer = static_cast<unsigned char*>(malloc(kGrowth * blockSize));
@@ -148,6 +151,7 @@ bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   lame_set_quality(encoder, quality);
   lame_set_mode(encoder, STEREO);
   lame_set_brate(encoder, kbps);
+  TagCopier::Copy(decoder, encoder);
   lame_init_params(encoder);
   isPreview = false;
   return true;

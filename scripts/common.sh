@@ -20,6 +20,19 @@ vt_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
+# The launch command's own prefix on a real desktop: Wine's default window
+# management, so the desktop's window manager frames the program's windows.
+vt_desktop_wine_prefix() {
+  export WINEPREFIX=${VELLUMTONE_DESKTOP_WINEPREFIX:-$VT_CACHE/wineprefix-desktop}
+  if [[ ! -f $WINEPREFIX/.vellumtone-ready-1 ]]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    DISPLAY= wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.vellumtone-ready-1"
+  fi
+}
+
 # Makes the private Wine prefix once. Xvfb has no window manager: unmanaged
 # windows keep Wine from stalling about 2 s each time a dialog closes. A
 # crashing test program ends at once instead of waiting in a crash dialog.

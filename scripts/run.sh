@@ -25,6 +25,10 @@ if [[ -z ${DISPLAY:-} ]]; then
   mkdir -p "$sample/.xvfb"
   vt_private_display "$sample/.xvfb"
   private_display=1
+else
+  # A real desktop: the test prefix leaves windows unmanaged (right for
+  # Xvfb, wrong here), so the program runs in a prefix of its own.
+  vt_desktop_wine_prefix
 fi
 
 echo "Starting MP3 Vellumtone; the sample MP3 and the example plug-in are in $sample"

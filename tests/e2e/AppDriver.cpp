@@ -109,7 +109,7 @@ AppDriver::~AppDriver() {
   }
 }
 
-bool AppDriver::Launch(const std::wstring& arguments) {
+bool AppDriver::Launch(const std::wstring& arguments, const std::wstring& otherExe) {
   if (process_.hProcess) {  // a program started before
     if (IsRunning()) TerminateProcess(process_.hProcess, 99);
     CloseHandle(process_.hProcess);
@@ -117,7 +117,7 @@ bool AppDriver::Launch(const std::wstring& arguments) {
   }
   process_ = {};
   window_ = nullptr;
-  std::wstring exe = BuildPath(VT_APP_EXE);
+  std::wstring exe = otherExe.empty() ? BuildPath(VT_APP_EXE) : otherExe;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   std::vector<wchar_t> line(command.begin(), command.end());
   line.push_back(0);

@@ -23,7 +23,8 @@ class AppDriver {
 
   // Starts the program with `arguments` and waits for its main window; a
   // program this driver started before is ended first if it still runs.
-  bool Launch(const std::wstring& arguments = L"");
+  // `exe`: another copy of the program than the build's.
+  bool Launch(const std::wstring& arguments = L"", const std::wstring& exe = L"");
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
 
