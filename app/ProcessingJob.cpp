@@ -197,7 +197,7 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       framesRead += static_cast<int64_t>(done / kBytesPerFrame);
       positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
       if (isPreview) {
-        ao_play(audioDevice, reinterpret_cast<char*>(samples), static_cast<uint_32>(bytes));
+        Play(samples, bytes, stopRequested);
       } else {
         ending = EncodeBlock(samples, bytes);
         if (ending != JobEnding::Finished) break;
@@ -230,8 +230,8 @@ void ProcessingJob::StartFadeIn(size_t firstBlockBytes) {
   fadePosition = 0;
 }
 
-// The plug-in, then the fade-in, then the volume. Returns the samples that
-// go on and their size in `bytes`.
+// The plug-in, then the fade-in. Returns the samples that go on and their
+// size in `bytes`.
 int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
   int16_t* samples = RunModule(done, bytes);
   size_t values = *bytes / 2;
@@ -239,8 +239,21 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
     SampleTransforms::FadeInPart(samples, values, fadePosition, fadeLength);
   }
   fadePosition += values;
-  if (isPreview) SampleTransforms::ApplyVolume(samples, *bytes, volume);
   return samples;
+}
+
+// The volume is applied just before each slice goes to the device, and the
+// device takes a slice at a time, waiting while its queue is full: a move of
+// the slider is heard once the queue ahead of it has played, not a whole
+// block later. Stop likewise takes effect at the next slice.
+void ProcessingJob::Play(int16_t* samples, size_t bytes, const std::atomic<bool>& stop) {
+  const size_t sliceBytes = kSliceFrames * kBytesPerFrame;
+  for (size_t done = 0; done < bytes && !stop; done += sliceBytes) {
+    size_t slice = bytes - done < sliceBytes ? bytes - done : sliceBytes;
+    int16_t* at = samples + done / sizeof(int16_t);
+    SampleTransforms::ApplyVolume(at, slice, volume);
+    ao_play(audioDevice, reinterpret_cast<char*>(at), static_cast<uint_32>(slice));
+  }
 }
 
 // Winamp's calling pattern, which real plug-ins are written for: slices of

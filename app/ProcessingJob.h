@@ -87,6 +87,7 @@ class ProcessingJob {
  private:
   void StartFadeIn(size_t firstBlockBytes);
   int16_t* ProcessBlock(size_t done, size_t* bytes);
+  void Play(int16_t* samples, size_t bytes, const std::atomic<bool>& stop);
   int16_t* RunModule(size_t done, size_t* bytes);
   int CallModule(winampDSPModule* module, int16_t* samples, size_t frames);
   JobEnding EncodeBlock(int16_t* samples, size_t bytes);

@@ -5,29 +5,79 @@
 # (defaults: a 10-minute input, 5 rounds, memory with 1- and 60-minute
 # inputs). With arguments, the report goes to build/bench/BENCHMARKS.md
 # instead, so a short trial run does not replace the real figures.
+# --preview-only measures only the preview and replaces that section of
+# BENCHMARKS.md, keeping the rest.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/common.sh"
 
+preview_only=0
+if [[ ${1:-} == --preview-only ]]; then
+  preview_only=1
+  shift
+fi
+
 vt_set_up "$root"
 
 vt_open_session bench
+vt_start_sound_server
 vt_start_wineserver
 
 report=$root/BENCHMARKS.md
 (($# == 0)) || report=$VT_BUILD/bench/BENCHMARKS.md
 mkdir -p "$VT_BUILD/bench"
-wine "$VT_BUILD/tests/bench/vellumtone_bench.exe" --out "$session/figures.md" "$@"
+if ((preview_only)); then
+  sed '/^## Preview responsiveness/,$d' "$report" >"$session/figures.md"
+else
+  wine "$VT_BUILD/tests/bench/vellumtone_bench.exe" --out "$session/figures.md" "$@"
+fi
+
+# The preview: everything played is captured with the arrival time of each
+# piece, while the preview benchmark notes when it moved the slider, pressed
+# Play and Stop.
+capture_latency_ms=10
+python3 "$root/scripts/timed_capture.py" "$vt_sink" "$capture_latency_ms" \
+  "$session/capture.raw" "$session/capture.times" &
+pids+=($!)
+(cd "$VT_BUILD/bench" && wine "$VT_BUILD/tests/bench/vellumtone_preview_bench.exe" \
+  --events "$session/preview.events")
+# Then the whole tone once, while LAME's transcoder keeps a core busy as a
+# conversion would (over and over, until the preview is done).
+(cd "$VT_BUILD/bench" && while :; do
+  wine "$VT_DEPS/bin/lame.exe" --quiet -q 0 --mp3input preview_tone.mp3 load_out.mp3 || break
+done) >/dev/null 2>&1 &
+load=$!
+(cd "$VT_BUILD/bench" && wine "$VT_BUILD/tests/bench/vellumtone_preview_bench.exe" \
+  --events "$session/whole.events" --whole)
+kill "$load" 2>/dev/null || true
+cat "$session/whole.events" >>"$session/preview.events"
+sleep 1
+python3 "$root/tests/bench/preview_latency.py" "$session/capture.raw" "$session/capture.times" \
+  "$session/preview.events" "$capture_latency_ms" >"$session/preview.md"
 
 emulation="runs natively"
 if [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && grep -q '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
   emulation="runs under QEMU's user-mode emulation ($(qemu-i386 --version | head -n1)): every figure is an emulated one"
 fi
 {
-  echo "# Benchmarks"
+  if ((preview_only)); then
+    cat "$session/figures.md"
+  else
+    echo "# Benchmarks"
+    echo
+    echo "Made by \`bash scripts/bench.sh\` on $(date -u +%Y-%m-%d). Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, $(uname -sr); $(wine --version); 32-bit x86 code $emulation. Compiler: $($VT_CXX --version | head -n1). Library flags: see scripts/build-deps.sh."
+    echo
+    cat "$session/figures.md"
+    echo
+  fi
+  echo "## Preview responsiveness"
   echo
-  echo "Made by \`bash scripts/bench.sh\` on $(date -u +%Y-%m-%d). Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, $(uname -sr); $(wine --version); 32-bit x86 code $emulation. Compiler: $($VT_CXX --version | head -n1). Library flags: see scripts/build-deps.sh."
+  echo "Measured by \`bash scripts/bench.sh\` (or \`--preview-only\`) on $(date -u +%Y-%m-%d), on the machine above. The real program previews a steady 440 Hz tone into a private PulseAudio null sink whose monitor is recorded; another program moves the volume slider between 100 and 0 every 1.5 s, and presses Play and Stop, noting each time on Wine's performance counter. Wine's counter and the recording's time stamps (CLOCK_MONOTONIC_RAW) are the same clock here. From the recording: when the sound changed after each action."
   echo
-  cat "$session/figures.md"
+  cat "$session/preview.md"
+  if [[ -f $root/tests/bench/preview-before.md ]]; then
+    echo
+    cat "$root/tests/bench/preview-before.md"
+  fi
 } >"$report"
 echo "Report: $report"

@@ -113,9 +113,30 @@ vt_close_session() {
   local pid mount
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true  # gone before a next session starts its own
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   for mount in "${cleanup_mounts[@]}"; do umount "$mount" 2>/dev/null || true; done
   rm -rf "$session"
+}
+
+# A private PulseAudio with a null sink ($vt_sink) as the default output,
+# for the session; exports what Wine needs to find it.
+vt_start_sound_server() {
+  export XDG_RUNTIME_DIR=$session/pulse
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+  export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/native
+  vt_sink=vellumtone_null
+  pulseaudio --daemonize=no --exit-idle-time=-1 -n --disable-shm=yes \
+    --use-pid-file=no --system=no \
+    --load="module-null-sink sink_name=$vt_sink rate=44100 channels=2 format=s16le" \
+    --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/native auth-anonymous=1" \
+    >"$session/pulse.log" 2>&1 &
+  pids+=($!)
+  local _
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || {
+    cat "$session/pulse.log" >&2; echo "PulseAudio did not start" >&2; return 1; }
+  pactl set-default-sink "$vt_sink"
 }
 
 # One persistent wineserver: each Windows program then starts in a fraction

@@ -12,22 +12,10 @@ vt_open_session test
 
 # A private PulseAudio with a null sink; Wine plays into it and one parec,
 # running for the whole session, records everything that is played.
-export XDG_RUNTIME_DIR=$session/pulse
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/native
-sink=vellumtone_null
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --disable-shm=yes \
-  --use-pid-file=no --system=no \
-  --load="module-null-sink sink_name=$sink rate=44100 channels=2 format=s16le" \
-  --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/native auth-anonymous=1" \
-  >"$session/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { cat "$session/pulse.log" >&2; echo "PulseAudio did not start" >&2; exit 1; }
-pactl set-default-sink "$sink"
+vt_start_sound_server
 export VELLUMTONE_CAPTURE=$VT_BUILD/capture.raw
 : >"$VELLUMTONE_CAPTURE"
-parec -d "$sink.monitor" --raw --format=s16le --rate=44100 --channels=2 \
+parec -d "$vt_sink.monitor" --raw --format=s16le --rate=44100 --channels=2 \
   --latency-msec=20 >"$VELLUMTONE_CAPTURE" 2>"$session/parec.log" &
 pids+=($!)
 
