@@ -18,6 +18,8 @@ constexpr int kInitialVolume = 50;
 // Winamp hands its DSP plug-ins about this many frames per call, and
 // plug-ins size their buffers and count their delays by it.
 constexpr size_t kSliceFrames = 576;
+// Silence that starts the preview's output (46 ms).
+constexpr size_t kPrimeFrames = 2048;
 // A plug-in may return up to twice the frames it was given.
 constexpr size_t kGrowth = 2;
 // LAME's documented worst case: 1.25 × samples per channel + 7200 bytes.
@@ -133,7 +135,16 @@ bool ProcessingJob::PreparePreview() {
   format.matrix = nullptr;
   audioDevice = ao_open_live(audioDriverId, &format, nullptr);
   isPreview = true;
-  return audioDevice != nullptr;
+  if (!audioDevice) return false;
+  // A few blocks of silence first: an output stream that starts with a
+  // single short block runs dry at once and pads itself with silence (Wine's
+  // does, for 25 ms); better that happens before the sound than inside it.
+  size_t primeBytes = kPrimeFrames * kBytesPerFrame;
+  if (primeBytes <= blockSize) {
+    memset(blockBuffer, 0, primeBytes);
+    ao_play(audioDevice, reinterpret_cast<char*>(blockBuffer), static_cast<uint_32>(primeBytes));
+  }
+  return true;
 }
 
 bool ProcessingJob::CreateOutput(const KString& path) { return output.Create(path); }
