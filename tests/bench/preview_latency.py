@@ -115,7 +115,9 @@ if "whole_play" in whole:
         print("The 60 s preview under load: no sound was captured.")
     else:
         print(f"The whole 90 s preview, while LAME's transcoder ran at quality 0 beside it: "
-              f"{len(found)} gaps of 3 ms or more in the captured sound.")
+              f"{len(found)} gap{'' if len(found) == 1 else 's'} of 3 ms or more in the captured sound"
+              + (" (at " + ", ".join(f"{(j - whole['whole_play']) / RATE:.1f} s" for j in found)
+                 + " after Play)." if found else "."))
 print()
 print(f"Times of the captured frames include the capture's own delay, at most {latency_ms} ms "
       f"(parec's --latency-msec); it is not subtracted, so each figure is at most that much "
