@@ -1,7 +1,7 @@
 #include "DspPluginHost.h"
 
-#include <cwchar>
 
+#include "FilePath.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
 
@@ -30,7 +30,7 @@ DspPluginHost::~DspPluginHost() { Unload(); }
 template <typename Call>
 bool DspPluginHost::Guarded(Call& call) {
   ++callDepth;
-  bool returned = PluginCallGuard::Run(call, nullptr);
+  bool returned = PluginCallGuard::Run(call);
   --callDepth;
   if (returned) return true;
   faulted = true;
@@ -150,13 +150,7 @@ KString DspPluginHost::DescriptionOf(const winampDSPModule* module) const {
   return FileName();
 }
 
-KString DspPluginHost::FileName() const {
-  const wchar_t* path = dspFilePath;
-  const wchar_t* name = path ? wcsrchr(path, L'\\') : nullptr;
-  const wchar_t* other = path ? wcsrchr(path, L'/') : nullptr;
-  if (other > name) name = other;
-  return name ? KString(name + 1) : dspFilePath;
-}
+KString DspPluginHost::FileName() const { return KString(FilePath::NameOf(dspFilePath)); }
 
 void DspPluginHost::Forget() {
   dspModule = nullptr;

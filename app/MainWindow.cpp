@@ -9,6 +9,7 @@
 
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
+#include "FilePath.h"
 #include "resources/resource.h"
 
 #define VT_WIDE_TEXT(text) L##text
@@ -74,13 +75,6 @@ KString WithMp3Extension(const KString& path) {
     return path;
   }
   return path + L".mp3";
-}
-
-const wchar_t* FileNameOf(const wchar_t* path) {
-  const wchar_t* slash = wcsrchr(path, L'\\');
-  const wchar_t* other = wcsrchr(path, L'/');
-  if (other > slash) slash = other;
-  return slash ? slash + 1 : path;
 }
 
 }  // namespace
@@ -211,7 +205,7 @@ void MainWindow::ChooseOutput() {
   if (!AskSavePath(this, L"Save MP3 File...", &path)) return;
   path = WithMp3Extension(path);
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
-    KString question = KString(FileNameOf(path)) + L" already exists. Do you want to replace it?";
+    KString question = KString(FilePath::NameOf(path)) + L" already exists. Do you want to replace it?";
     if (MessageBoxW(GetHWND(), question, L"Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
       return;
     }

@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
-#include <cstdlib>
+#include "FilePath.h"
+
 #include <cwchar>
 
 namespace {
@@ -19,26 +20,9 @@ OutputFile::~OutputFile() { Discard(); }
 bool OutputFile::Create(const KString& target) {
   Discard();
   target_ = target;
-  KString folder = FolderOf(target);
+  KString folder = FilePath::FolderOf(target);
   RemoveStale(folder);
   return CreateUnique(folder);
-}
-
-KString OutputFile::FolderOf(const KString& path) {
-  const wchar_t* text = path;
-  if (!text) return KString(L".");
-  const wchar_t* slash = wcsrchr(text, L'\\');
-  const wchar_t* other = wcsrchr(text, L'/');
-  if (other > slash) slash = other;
-  if (!slash) return KString(L".");
-  size_t length = static_cast<size_t>(slash - text);
-  wchar_t* folder = static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t)));
-  if (!folder) return KString(L".");
-  wmemcpy(folder, text, length);
-  folder[length] = 0;
-  KString result(folder);
-  free(folder);
-  return result;
 }
 
 // A file still being written by another running conversion is open without

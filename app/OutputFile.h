@@ -31,7 +31,6 @@ class OutputFile {
   void Discard();
 
  private:
-  static KString FolderOf(const KString& path);
   static void RemoveStale(const KString& folder);
   bool CreateUnique(const KString& folder);
 

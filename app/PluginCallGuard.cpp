@@ -34,8 +34,7 @@ EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* frame
 
 }  // namespace
 
-__attribute__((noinline)) bool PluginCallGuard::Run(void (*call)(void*), void* context,
-                                                    DWORD* faultCode) {
+__attribute__((noinline)) bool PluginCallGuard::Run(void (*call)(void*), void* context) {
   volatile GuardFrame frame = {};
   frame.previous = reinterpret_cast<GuardFrame*>(__readfsdword(0));
   frame.handler = reinterpret_cast<void*>(&GuardHandler);
@@ -43,7 +42,6 @@ __attribute__((noinline)) bool PluginCallGuard::Run(void (*call)(void*), void* c
     // Back from the handler, with the chain restored. A stack overflow used
     // up the stack's guard page; it is put back for the next overflow.
     if (frame.code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
-    if (faultCode) *faultCode = frame.code;
     return false;
   }
   __writefsdword(0, reinterpret_cast<DWORD>(&frame));

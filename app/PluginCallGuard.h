@@ -26,13 +26,12 @@
 // risk left, and it is the plug-in's, not the program's data.
 class PluginCallGuard {
  public:
-  // Calls `call(context)`; false when it faulted, with the exception's code
-  // in `faultCode`.
-  static bool Run(void (*call)(void* context), void* context, DWORD* faultCode);
+  // Calls `call(context)`; false when it faulted.
+  static bool Run(void (*call)(void* context), void* context);
 
   // The same for any callable without arguments.
   template <typename Call>
-  static bool Run(Call& call, DWORD* faultCode) {
-    return Run([](void* context) { (*static_cast<Call*>(context))(); }, &call, faultCode);
+  static bool Run(Call& call) {
+    return Run([](void* context) { (*static_cast<Call*>(context))(); }, &call);
   }
 };

@@ -305,7 +305,7 @@ int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t 
                                   kChannels, static_cast<int>(sampleRate));
   };
   callStartedAt = GetTickCount() | 1;  // never 0, which means "not inside"
-  bool returned = PluginCallGuard::Run(call, nullptr);
+  bool returned = PluginCallGuard::Run(call);
   callStartedAt = 0;
   if (!returned) {
     pluginFaulted = true;

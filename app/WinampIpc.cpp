@@ -5,23 +5,13 @@
 #include <cwchar>
 
 #include "EmbedWindow.h"
+#include "FilePath.h"
 #include "ProcessingJob.h"
 
 namespace {
 
 const wchar_t kSettingsFolder[] = L"\\MP3 Vellumtone";
 const wchar_t kIniFileName[] = L"\\plugins.ini";
-
-// The folder part of a path, without its last separator.
-void FolderOf(const KString& path, wchar_t* folder) {
-  const wchar_t* text = path;
-  wcsncpy(folder, text ? text : L"", MAX_PATH - 1);
-  folder[MAX_PATH - 1] = 0;
-  wchar_t* slash = wcsrchr(folder, L'\\');
-  wchar_t* other = wcsrchr(folder, L'/');
-  if (other > slash) slash = other;
-  if (slash) *slash = 0;
-}
 
 LRESULT Pointer(const void* text) { return reinterpret_cast<LRESULT>(text); }
 
@@ -100,9 +90,7 @@ void WinampIpc::FindSettingsFolder() {
 void WinampIpc::SetInputPath(const KString& path) { inputFile_.Set(path); }
 
 void WinampIpc::SetPluginPath(const KString& path) {
-  wchar_t folder[MAX_PATH];
-  FolderOf(path, folder);
-  pluginDirectory_.Set(folder);
+  pluginDirectory_.Set(FilePath::FolderOf(path));
 }
 
 // Mode 0: the position in ms, -1 when nothing plays; 1: the length in

@@ -38,8 +38,3 @@ void JobRunner::RunToEnd() {
   ASSERT_TRUE(Start());
   while (job.IsActive()) Sleep(10);
 }
-
-std::wstring PluginPath(const char* name) {
-  std::string path = TestEnvironment::WindowsPath(VT_PLUGIN_DIR) + "/dsp_" + name + ".dll";
-  return std::wstring(path.begin(), path.end());
-}

@@ -6,6 +6,7 @@
 
 #include "KThread.h"
 #include "ProcessingJob.h"
+#include "TestEnvironment.h"
 
 // Runs a ProcessingJob on a worker thread the way the main window does,
 // and records what the job shows.
@@ -35,5 +36,4 @@ class JobRunner : public KThread, public JobDisplay {
   bool marqueeStopped = false;
 };
 
-// A plug-in DLL of the build, by name ("test_recorder" → dsp_test_recorder.dll).
-std::wstring PluginPath(const char* name);
+using TestEnvironment::PluginPath;

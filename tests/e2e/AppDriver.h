@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "TestEnvironment.h"
+
 // What a message box of the program said.
 struct MessageBoxSeen {
   bool found = false;
@@ -62,3 +64,5 @@ class AppDriver {
 
 // A path of the build folder as the program can open it.
 std::wstring BuildPath(const char* unixOrWindowsPath);
+
+using TestEnvironment::PluginPath;

@@ -185,8 +185,7 @@ TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));
   DeleteFileW(Here(L"e2e_stopped.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_stopped.mp3"));
-  std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
-  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
+  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath("test_slow"));
   EXPECT_EQ(app_.Text(IDC_DSP_TEXT), L"Vellumtone test: slow");
 
   app_.Click(IDC_CONVERT);
@@ -312,8 +311,7 @@ TEST_F(AppEndToEndTest, AJobWaitsForThePreviousOneToFinishEverything) {
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
   DeleteFileW(Here(L"e2e_race.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_race.mp3"));
-  std::string slow = std::string(VT_PLUGIN_DIR) + "/dsp_test_slow.dll";
-  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(slow.c_str()));
+  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath("test_slow"));
   app_.Click(IDC_CONVERT);
   app_.Click(IDC_ABOUT);
   HWND about = WaitForDialog(L"About", 10000);

@@ -79,8 +79,7 @@ class WinampPluginTest : public ::testing::Test {
   }
 
   void Load(const char* plugin) {
-    std::string path = std::string(VT_PLUGIN_DIR) + "/dsp_" + plugin + ".dll";
-    ASSERT_TRUE(app_.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", BuildPath(path.c_str())));
+    ASSERT_TRUE(app_.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath(plugin)));
   }
 
   // Converts the input through `plugin` into "wa_<plugin>.mp3" (or `output`).
@@ -158,7 +157,7 @@ TEST_F(WinampPluginTest, APluginFindsItsSettingsAgainOnTheNextLoad) {
 }
 
 TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
-  std::wstring path = BuildPath((std::string(VT_PLUGIN_DIR) + "/dsp_test_modules.dll").c_str());
+  std::wstring path = PluginPath("test_modules");
   for (int chosen : {-1, 2}) {
     DialogUser user(L"Browse Winamp DSP Plugin", path.c_str());
     app_.Click(IDC_DSP_BROWSE);

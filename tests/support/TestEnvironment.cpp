@@ -17,6 +17,11 @@ std::string WindowsPath(const std::string& path) {
   return windows;
 }
 
+std::wstring PluginPath(const char* name) {
+  std::string path = WindowsPath(VT_PLUGIN_DIR) + "\\dsp_" + name + ".dll";
+  return std::wstring(path.begin(), path.end());
+}
+
 std::string SmallDiskPath() {
   std::string path = Variable("VELLUMTONE_SMALL_DISK");
   return path.empty() ? path : WindowsPath(path);

@@ -17,6 +17,10 @@ std::string WindowsPath(const std::string& path);
 // tmpfs), as a Windows path; empty when it could not be made.
 std::string SmallDiskPath();
 
+// A plug-in DLL of the build, as a Windows path, by name ("test_slow" →
+// dsp_test_slow.dll).
+std::wstring PluginPath(const char* name);
+
 // The recording of everything the sound server played, as a Windows path;
 // empty when the tests run without the test command's sound server.
 std::string CapturePath();
