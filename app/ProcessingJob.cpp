@@ -316,7 +316,11 @@ int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t 
 
 bool ProcessingJob::IsStuckInPlugin(DWORD milliseconds) const {
   DWORD started = callStartedAt;
-  return started != 0 && GetTickCount() - started > milliseconds;
+  if (started == 0) return false;
+  // Signed: the start is stored with its lowest bit set, so it can lie one
+  // tick ahead of the clock, and an unsigned difference would then be huge.
+  LONG inside = static_cast<LONG>(GetTickCount() - started);
+  return inside > static_cast<LONG>(milliseconds);
 }
 
 JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {

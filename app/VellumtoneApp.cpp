@@ -8,7 +8,10 @@
 
 int VellumtoneApp::Execute(KString**, int) {
   MainWindow window;
-  DialogBoxParamW(GetFrameworkState()->GetInstanceHandle(), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
-                  FrameworkDlgProc, reinterpret_cast<LPARAM>(&window));
-  return 0;
+  INT_PTR ended = DialogBoxParamW(GetFrameworkState()->GetInstanceHandle(),
+                                  MAKEINTRESOURCEW(IDD_MAIN), nullptr, FrameworkDlgProc,
+                                  reinterpret_cast<LPARAM>(&window));
+  // A window that could not be made must not look like a clean run to
+  // whoever started the program.
+  return ended == -1 ? kNoMainWindow : 0;
 }

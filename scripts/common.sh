@@ -38,6 +38,11 @@ vt_desktop_wine_prefix() {
 # crashing test program ends at once instead of waiting in a crash dialog.
 vt_wine_prefix() {
   vt_wine_env
+  vt_unmanaged_prefix
+}
+
+# Makes $WINEPREFIX once as a prefix for Xvfb (see vt_wine_prefix).
+vt_unmanaged_prefix() {
   local ready=$WINEPREFIX/.vellumtone-ready-2
   if [[ ! -f $ready ]]; then
     rm -rf "$WINEPREFIX"
@@ -49,6 +54,14 @@ vt_wine_prefix() {
     wineserver -w
     touch "$ready"
   fi
+}
+
+# The launch command's own prefix on a private Xvfb: like the tests' prefix,
+# but apart from it, so that the end of a test session (which stops every
+# program of its prefix) never ends the launched program.
+vt_launch_wine_prefix() {
+  export WINEPREFIX=${VELLUMTONE_LAUNCH_WINEPREFIX:-$VT_CACHE/wineprefix-launch}
+  vt_unmanaged_prefix
 }
 
 # Configures and builds the project into $VT_BUILD with the dependency cache

@@ -11,6 +11,7 @@
 #include "CaptureReader.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "TestFolderListener.h"
 #include "DialogUser.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
@@ -28,24 +29,41 @@ std::wstring Here(const wchar_t* name) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-class AppEndToEndTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    TestMp3::Write("e2e_input.mp3", TestSignals::MusicLike(3 * kRate, kRate / 10), kRate, 2);
-    TestMp3::Write("e2e_long.mp3", TestSignals::MusicLike(20 * kRate, 0), kRate, 2);
-    TestMp3::Write("e2e_mono.mp3", TestSignals::Silence(kRate / 2), kRate, 1);
-    TestMp3::Write("e2e_48k.mp3", TestSignals::MusicLike(48000, 0), 48000, 2);
-    TestMp3::Write("e2e_22k.mp3", TestSignals::MusicLike(22050, 0), 22050, 2);
+// The test inputs, each made in the test's own folder when it first asks.
+void MakeInput(const std::wstring& name) {
+  std::string file(name.begin(), name.end());
+  if (name == L"e2e_input.mp3") {
+    TestMp3::Write(file, TestSignals::MusicLike(3 * kRate, kRate / 10), kRate, 2);
+  } else if (name == L"e2e_long.mp3") {
+    TestMp3::Write(file, TestSignals::MusicLike(20 * kRate, 0), kRate, 2);
+  } else if (name == L"e2e_mono.mp3") {
+    TestMp3::Write(file, TestSignals::Silence(kRate / 2), kRate, 1);
+  } else if (name == L"e2e_48k.mp3") {
+    TestMp3::Write(file, TestSignals::MusicLike(48000, 0), 48000, 2);
+  } else if (name == L"e2e_22k.mp3") {
+    TestMp3::Write(file, TestSignals::MusicLike(22050, 0), 22050, 2);
+  } else if (name == L"e2e_preview.mp3") {
     std::vector<int16_t> tone = TestSignals::ToneIn(0, 6 * kRate, 440, 16000);
     std::vector<int16_t> pcm = TestSignals::Silence(kRate / 5);
     pcm.insert(pcm.end(), tone.begin(), tone.end());
-    TestMp3::Write("e2e_preview.mp3", pcm, kRate, 2);
-    std::fclose(std::fopen("e2e_empty.mp3", "wb"));
-    FILE* garbage = std::fopen("e2e_garbage.mp3", "wb");
-    for (int i = 0; i < 5000; ++i) std::fputc((i * 7919) % 251, garbage);
-    std::fclose(garbage);
+    TestMp3::Write(file, pcm, kRate, 2);
+  } else if (name == L"e2e_empty.mp3") {
+    TestFiles::WriteAll(name, "");
+  } else if (name == L"e2e_garbage.mp3") {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
+    TestFiles::WriteAll(name, garbage);
   }
+}
 
+std::wstring Input(const wchar_t* name) {
+  std::wstring path = Here(name);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) MakeInput(name);
+  return path;
+}
+
+class AppEndToEndTest : public ::testing::Test {
+ protected:
   void SetUp() override { ASSERT_TRUE(app_.Launch()); }
 
   void TearDown() override {
@@ -110,7 +128,7 @@ TEST_F(AppEndToEndTest, RefusesToStartWithoutFiles) {
   ExpectMessage(L"Input file is empty!", L"Oops!", IDI_WARNING);
   app_.Click(IDC_CONVERT);
   ExpectMessage(L"Input file is empty!", L"Oops!", IDI_WARNING);
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   EXPECT_EQ(app_.Text(IDC_INPUT_TEXT), Here(L"e2e_input.mp3"));
   app_.Click(IDC_CONVERT);
   ExpectMessage(L"Output file is empty!", L"Oops!", IDI_WARNING);
@@ -130,7 +148,7 @@ TEST_F(AppEndToEndTest, RefusesInputsItCannotUse) {
       {L"e2e_22k.mp3", L"Only support 44100Hz sample rate MP3 files!", L"Oops!", IDI_WARNING},
   };
   for (const Case& c : cases) {
-    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(c.file));
+    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(c.file));
     app_.Click(IDC_PLAY);
     ExpectMessage(c.text, c.caption, c.icon);
     EXPECT_TRUE(app_.IsEnabled(IDC_PLAY)) << "still idle";
@@ -138,7 +156,7 @@ TEST_F(AppEndToEndTest, RefusesInputsItCannotUse) {
 }
 
 TEST_F(AppEndToEndTest, RefusesTheInputAsItsOwnOutput) {
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"E2E_INPUT.mp3"));
   app_.AnswerMessageBox(20000, IDYES);  // it exists: replace it?
   app_.Click(IDC_CONVERT);
@@ -149,7 +167,7 @@ TEST_F(AppEndToEndTest, RefusesTheInputAsItsOwnOutput) {
 }
 
 TEST_F(AppEndToEndTest, ConvertsAtTheChosenSettings) {
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   DeleteFileW(Here(L"e2e_output.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_output"));
   EXPECT_EQ(app_.Text(IDC_OUTPUT_TEXT), Here(L"e2e_output.mp3")) << "\".mp3\" was added";
@@ -182,7 +200,7 @@ TEST_F(AppEndToEndTest, ConvertsAtTheChosenSettings) {
 }
 
 TEST_F(AppEndToEndTest, AStoppedConversionKeepsItsPartAndTheCloseWaitsForIt) {
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_long.mp3"));
   DeleteFileW(Here(L"e2e_stopped.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_stopped.mp3"));
   Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath("test_slow"));
@@ -220,7 +238,7 @@ TEST_F(AppEndToEndTest, EnsuresTheMp3ExtensionCaseSensitively) {
 }
 
 TEST_F(AppEndToEndTest, RefusesAnOutputThatCannotBeCreated) {
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   CreateDirectoryW(Here(L"e2e_gone").c_str(), nullptr);
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_gone\\out.mp3"));
   RemoveDirectoryW(Here(L"e2e_gone").c_str());
@@ -245,7 +263,7 @@ TEST_F(AppEndToEndTest, DoubleByteNamesGetTheExtensionOnce) {
 TEST_F(AppEndToEndTest, ConvertsFilesWithNamesOutsideTheAnsiCodePage) {
   std::wstring input = Here(L"e2e_\u041f\u0435\u0441\u043d\u044f.mp3");
   std::wstring output = Here(L"e2e_\u0412\u044b\u0445\u043e\u0434.mp3");
-  CopyFileW(Here(L"e2e_input.mp3").c_str(), input.c_str(), FALSE);
+  CopyFileW(Input(L"e2e_input.mp3").c_str(), input.c_str(), FALSE);
   DeleteFileW(output.c_str());
   Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", input);
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", output);
@@ -266,7 +284,7 @@ TEST_F(AppEndToEndTest, AnExistingOutputIsReplacedOnlyAfterYes) {
   std::wstring existing = Here(L"e2e_existing.mp3");
   WriteAll(existing, "the user's own file");
   WriteAll(Here(L"~vellumtone-dead-1.tmp"), "left by a killed conversion");
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_first.mp3"));
   for (int answer : {IDNO, IDYES}) {
     Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_existing"));  // ".mp3" added
@@ -287,11 +305,11 @@ TEST_F(AppEndToEndTest, AnExistingOutputIsReplacedOnlyAfterYes) {
 TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
   std::string disk = TestEnvironment::SmallDiskPath();
   if (disk.empty()) GTEST_SKIP() << "no small volume (the test command mounts one as root)";
-  std::wstring folder(disk.begin(), disk.end());
+  std::wstring folder = TestFolderListener::FreshFolderIn(std::wstring(disk.begin(), disk.end()));
   std::wstring target = folder + L"\\e2e_full.mp3";
   std::string original(64 * 1024, 'x');
   WriteAll(target, original);
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));  // 800 kB at 320 kbit/s
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_long.mp3"));  // 800 kB at 320 kbit/s
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", target);
   app_.AnswerMessageBox(20000, IDYES);
   for (int attempt = 0; attempt < 2; ++attempt) {  // the second onto a disk left full
@@ -308,7 +326,7 @@ TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
 // A modal box of the program's own closed while a finished conversion's
 // result box is up leaves the window usable; Play must wait for the worker.
 TEST_F(AppEndToEndTest, AJobWaitsForThePreviousOneToFinishEverything) {
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_input.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_input.mp3"));
   DeleteFileW(Here(L"e2e_race.mp3").c_str());
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"e2e_race.mp3"));
   Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath("test_slow"));
@@ -336,7 +354,7 @@ class AppPreviewTest : public AppEndToEndTest {
     capturePath_ = TestEnvironment::CapturePath();
     if (capturePath_.empty()) GTEST_SKIP() << "no capture of the sound server";
     AppEndToEndTest::SetUp();
-    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_preview.mp3"));
+    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_preview.mp3"));
   }
 
   void Slide(WPARAM key) {

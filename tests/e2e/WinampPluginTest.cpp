@@ -60,12 +60,11 @@ BOOL CALLBACK IsEmbeddingFrame(HWND window, LPARAM parameter) {
 
 class WinampPluginTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
+  void SetUp() override {
     TestMp3::Write("wa_bursts.mp3",
                    TestSignals::Bursts(kInputFrames, kRate / 2, kRate / 20, kRate / 4), kRate, 2);
+    Launch();
   }
-
-  void SetUp() override { Launch(); }
 
   void TearDown() override {
     if (!app_.IsRunning()) return;

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks the outputs of the Winamp plug-in conversions with Debian's mpg123:
-where each burst begins (the plug-in's timeline) and how loud the output is."""
+where each burst begins (the plug-in's timeline) and how loud the output is.
+Runs in the test program's build folder; each test case wrote its files into
+a folder of its own, named after it."""
 import array
 import math
 import os
@@ -51,30 +53,40 @@ def expect_timeline(name, source, length, place):
            f"{name}: bursts begin at {got}, expected {wanted}")
 
 
-source, _ = decode("wa_bursts.mp3")
+def of(case, name):
+    return os.path.join("WinampPluginTest." + case, name)
+
+
+TIMELINE = "ThePluginsTimelineIsTheOutputs"
+ANSWERS = "PluginsThatAskWinampGetItsAnswers"
+SETTINGS = "APluginFindsItsSettingsAgainOnTheNextLoad"
+FAULT = "AFaultWhileConvertingOrPreviewingEndsTheJob"
+
+source, _ = decode(of(TIMELINE, "wa_bursts.mp3"))
 n = len(source)
 expect(len(onsets(source)) == 12, "the input has its 12 bursts")
-expect_timeline("wa_history.mp3", source, n, lambda t: t + 4 * 576)
-expect_timeline("wa_speed_slow.mp3", source, n * 3 // 2, lambda t: t * 3 // 2)
-expect_timeline("wa_speed_fast.mp3", source, n * 3 // 4, lambda t: t * 3 // 4)
-expect_timeline("wa_lookahead.mp3", source, n - RATE // 2, lambda t: t)
+expect_timeline(of(TIMELINE, "wa_history.mp3"), source, n, lambda t: t + 4 * 576)
+expect_timeline(of(TIMELINE, "wa_speed_slow.mp3"), source, n * 3 // 2, lambda t: t * 3 // 2)
+expect_timeline(of(TIMELINE, "wa_speed_fast.mp3"), source, n * 3 // 4, lambda t: t * 3 // 4)
+expect_timeline(of(TIMELINE, "wa_lookahead.mp3"), source, n - RATE // 2, lambda t: t)
 
 source_level = level(source)
 for name in ["wa_version.mp3", "wa_findwinamp.mp3", "wa_embed.mp3", "wa_subclass.mp3"]:
-    ratio = level(decode(name)[0]) / source_level
+    ratio = level(decode(of(ANSWERS, name))[0]) / source_level
     expect(0.9 < ratio < 1.1, f"{name}: level {ratio:.2f} of the input's")
 
-first, second = level(decode("wa_ini_first.mp3")[0]), level(decode("wa_ini_second.mp3")[0])
+first = level(decode(of(SETTINGS, "wa_ini_first.mp3"))[0])
+second = level(decode(of(SETTINGS, "wa_ini_second.mp3"))[0])
 expect(0.9 < first / source_level < 1.1, f"wa_ini_first.mp3: level {first / source_level:.2f}")
 expect(0.45 < second / first < 0.55, f"wa_ini_second.mp3: level {second / first:.2f} of the first")
 
-left, right = decode("wa_modules.mp3")
+left, right = decode(of("ALibraryOfSeveralModulesLetsTheUserChoose", "wa_modules.mp3"))
 expect(level(left) < 100 and 0.9 < level(right) / source_level < 1.1,
        "wa_modules.mp3: module 2 swapped the channels")
 # A conversion whose plug-in faulted leaves nothing; the next, through
 # another plug-in, is whole.
-expect(not os.path.exists("wa_fault.mp3"), "wa_fault.mp3: no output after the fault")
-left, right = decode("wa_after_fault.mp3")
+expect(not os.path.exists(of(FAULT, "wa_fault.mp3")), "wa_fault.mp3: no output after the fault")
+left, right = decode(of(FAULT, "wa_after_fault.mp3"))
 expect(len(left) == n and level(left) < 100 and 0.9 < level(right) / source_level < 1.1,
        "wa_after_fault.mp3: whole, the channels swapped")
 sys.exit(1 if failures else 0)
