@@ -29,11 +29,14 @@ else
   vt_desktop_wine_prefix
 fi
 
+# Made on the display the program will use: a Wine program started without
+# one leaves the prefix's desktop without a display for a few seconds, and a
+# program started then gets no windows at all.
 cp "$VT_BUILD/plugins/dsp_vellumtone_gain.dll" "$sample/"
 if [[ ! -f $sample/sample.mp3 ]]; then
   sox -n -r 44100 -c 2 -b 16 "$sample/sample.wav" synth 8 sine 220-660 sine 330 \
     tremolo 3 40 fade 0.2 8 0.5 vol 0.5
-  (cd "$sample" && DISPLAY= wine "$VT_DEPS/bin/lame.exe" --quiet -b 192 sample.wav sample.mp3)
+  (cd "$sample" && wine "$VT_DEPS/bin/lame.exe" --quiet -b 192 sample.wav sample.mp3)
   rm -f "$sample/sample.wav"
 fi
 
