@@ -187,9 +187,11 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
   int64_t framesRead = 0;
   positionMs = 0;
   pluginFaulted = false;
+  phaseClock.Start();
   while (!stopRequested) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
+    phaseClock.Lap(JobPhase::Decode);
     if (result != MPG123_OK && result != MPG123_DONE) {
       ending = JobEnding::DecoderError;
       break;
@@ -213,6 +215,7 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
         ending = EncodeBlock(samples, bytes);
         if (ending != JobEnding::Finished) break;
         ShowChangedProgress(display, shownPercent);
+        phaseClock.Lap(JobPhase::Progress);
       }
     }
     if (result == MPG123_DONE) break;
@@ -250,6 +253,7 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
     SampleTransforms::FadeInPart(samples, values, fadePosition, fadeLength);
   }
   fadePosition += values;
+  phaseClock.Lap(JobPhase::Fade);
   return samples;
 }
 
@@ -288,7 +292,9 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
     size_t slice = frames - first < kSliceFrames ? frames - first : kSliceFrames;
     int16_t* at = output + written * kChannels;
     memcpy(at, input + first * kChannels, slice * kBytesPerFrame);
+    phaseClock.Lap(JobPhase::Copy);
     int count = CallModule(module, at, slice);
+    phaseClock.Lap(JobPhase::Plugin);
     if (pluginFaulted) break;
     bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * slice;
     written += valid ? static_cast<size_t>(count) : slice;
@@ -328,7 +334,10 @@ JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
   int count = lame_encode_buffer_interleaved(encoder, samples,
                                              static_cast<int>(bytes / kBytesPerFrame), mp3Buffer,
                                              static_cast<int>(mp3BufferSize));
-  return WriteEncoded(count);
+  phaseClock.Lap(JobPhase::Encode);
+  JobEnding written = WriteEncoded(count);
+  phaseClock.Lap(JobPhase::Write);
+  return written;
 }
 
 // Everything the job opened is closed before the idle controls come back,
@@ -343,6 +352,8 @@ void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
 
 void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
   ending = FinishOutput(ending);
+  phaseClock.Lap(JobPhase::Finish);
+  phaseClock.Stop();
   mpg123_close(decoder);
   display.ShowConversionEnd(ending);
   isConverting = 0;

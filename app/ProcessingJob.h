@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "JobDisplay.h"
+#include "JobPhaseClock.h"
 #include "KString.h"
 #include "OutputFile.h"
 #include "WinampDsp.h"
@@ -81,6 +82,8 @@ class ProcessingJob {
   int PositionMs() const;
   int64_t LengthMs() const;
   long GetSampleRate() const { return sampleRate; }
+  // Where the last conversion's worker spent its time.
+  const JobPhaseClock& PhaseTimes() const { return phaseClock; }
   int GetChannels() const { return channels; }
   int GetBitRate() const { return bitRate; }
 
@@ -127,4 +130,5 @@ class ProcessingJob {
   bool pluginFaulted;
   size_t fadeLength;    // sample values
   size_t fadePosition;  // sample values of output faded so far
+  JobPhaseClock phaseClock;
 };

@@ -136,7 +136,8 @@ class Benchmark {
   bool MeasureSetting(SettingResult& result) {
     std::string output = work_ + "\\out.mp3";
     Timing timing;
-    if (!Check(program_.Convert(input_.Path(), output, result.kbps, result.quality, &timing),
+    JobPhaseClock job, decode, encode;
+    if (!Check(program_.Convert(input_.Path(), output, result.kbps, result.quality, &timing, &job),
                "the program's conversion")) {
       return false;
     }
@@ -147,14 +148,16 @@ class Benchmark {
       return false;
     }
     result.lameWall.Add(timing.wall - report_.lameStartupWall);
-    if (!Check(library_.Decode(input_.Path(), &timing), "decoding alone")) return false;
+    if (!Check(library_.Decode(input_.Path(), &timing, &decode), "decoding alone")) return false;
     result.decodeWall.Add(timing.wall);
     result.decodeCpu.Add(timing.cpu);
-    if (!Check(library_.Encode(output, result.kbps, result.quality, &timing), "encoding alone")) {
+    if (!Check(library_.Encode(output, result.kbps, result.quality, &timing, &encode),
+               "encoding alone")) {
       return false;
     }
     result.encodeWall.Add(timing.wall);
     result.encodeCpu.Add(timing.cpu);
+    result.AddPhases(job, decode, encode);
     return true;
   }
 

@@ -57,7 +57,55 @@ std::string SettingName(const SettingResult& s) {
 
 std::string Verdict(bool met) { return met ? "met" : "**not met**"; }
 
+constexpr int kPhases = static_cast<int>(JobPhase::Count);
+
+// The phases that the libraries alone have too: (c) decodes, (d) encodes,
+// writes and finishes its file.
+bool HasAlone(JobPhase phase) {
+  return phase == JobPhase::Decode || phase == JobPhase::Encode || phase == JobPhase::Write ||
+         phase == JobPhase::Finish;
+}
+
+// Each round's program phase over the same phase alone.
+Samples PhaseRatios(const SettingResult& s, JobPhase phase) {
+  const Samples& a = s.programPhases[static_cast<int>(phase)];
+  const Samples& alone = s.alonePhases[static_cast<int>(phase)];
+  Samples ratios;
+  for (size_t i = 0; i < a.Count() && i < alone.Count(); ++i) {
+    ratios.Add(Ratio(a.At(i), alone.At(i)));
+  }
+  return ratios;
+}
+
+std::string PhaseCell(const SettingResult& s, JobPhase phase) {
+  double program = s.programPhases[static_cast<int>(phase)].Median();
+  if (!HasAlone(phase)) return Format("%.3f s", program);
+  return Format("%.3f s / %.3f s (%.3f)", program,
+                s.alonePhases[static_cast<int>(phase)].Median(),
+                PhaseRatios(s, phase).Median());
+}
+
+// The phases added up, per round: what the clock saw of the whole job.
+Samples PhaseSums(const Samples* phases) {
+  Samples sums;
+  for (size_t i = 0; i < phases[0].Count(); ++i) {
+    double sum = 0;
+    for (int p = 0; p < kPhases; ++p) sum += phases[p].At(i);
+    sums.Add(sum);
+  }
+  return sums;
+}
+
 }  // namespace
+
+void SettingResult::AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
+                              const JobPhaseClock& encode) {
+  for (int p = 0; p < kPhases; ++p) {
+    JobPhase phase = static_cast<JobPhase>(p);
+    programPhases[p].Add(program.Seconds(phase));
+    alonePhases[p].Add(decode.Seconds(phase) + encode.Seconds(phase));
+  }
+}
 
 std::string BenchReport::Markdown() const {
   std::string text = "## Conversion speed\n\n";
@@ -79,6 +127,7 @@ std::string BenchReport::Markdown() const {
       "the wall clock (the processor's instruction counters cannot be read here). Wine does not "
       "report the CPU time of another process, so lame.exe has none.\n\n" +
       CpuTable();
+  text += "\n" + PhaseTable();
   text += "\n" + Targets();
   text += "\n" + Reading();
   if (haveResponsiveness) text += "\n" + ResponsivenessSection();
@@ -110,6 +159,32 @@ std::string BenchReport::CpuTable() const {
             " |\n";
   }
   return text;
+}
+
+std::string BenchReport::PhaseTable() const {
+  std::string text =
+      "### Where the job's time goes\n\nThe worker's block loop, phase by phase, over the whole "
+      "conversion (wall clock, the median of the runs). Where the libraries alone do the same "
+      "work, their figure follows, (c) for the decoding and (d) for the rest, then the median "
+      "of the rounds' own ratios of the two in brackets.\n\n| phase |";
+  std::string rule = "|---|";
+  for (const SettingResult& s : settings) {
+    text += " " + SettingName(s) + " |";
+    rule += "---|";
+  }
+  text += "\n" + rule + "\n";
+  for (int p = 0; p < kPhases; ++p) {
+    JobPhase phase = static_cast<JobPhase>(p);
+    text += std::string("| ") + JobPhaseClock::Name(phase) + " |";
+    for (const SettingResult& s : settings) text += " " + PhaseCell(s, phase) + " |";
+    text += "\n";
+  }
+  text += "| all phases / (c)+(d) |";
+  for (const SettingResult& s : settings) {
+    text += Format(" %.3f s / %.3f s |", PhaseSums(s.programPhases).Median(),
+                   PhaseSums(s.alonePhases).Median());
+  }
+  return text + "\n";
 }
 
 std::string BenchReport::Targets() const {

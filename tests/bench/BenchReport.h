@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AppProbe.h"
+#include "JobPhaseClock.h"
 #include "Samples.h"
 
 // One encoder setting measured side by side: (a) the program's conversion,
@@ -15,6 +16,14 @@ struct SettingResult {
   Samples lameWall;  // less the process's start-up
   Samples decodeWall, decodeCpu;
   Samples encodeWall, encodeCpu;
+  // Seconds per phase (indexed by JobPhase): the program's job, and the
+  // libraries alone, (c) for the decoding and (d) for the rest.
+  Samples programPhases[static_cast<int>(JobPhase::Count)];
+  Samples alonePhases[static_cast<int>(JobPhase::Count)];
+
+  // Adds one round's phases: the job's, and those of (c) and (d).
+  void AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
+                 const JobPhaseClock& encode);
 };
 
 struct MemoryRun {
@@ -40,6 +49,7 @@ class BenchReport {
  private:
   std::string WallTable() const;
   std::string CpuTable() const;
+  std::string PhaseTable() const;
   std::string Targets() const;
   std::string Reading() const;
   std::string ResponsivenessSection() const;

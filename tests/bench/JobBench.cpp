@@ -25,7 +25,7 @@ bool JobBench::SetUp(const std::string& pluginPath) {
 }
 
 bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
-                       int quality, Timing* timing) {
+                       int quality, Timing* timing, JobPhaseClock* phases) {
   if (!Prepare(input, output, kbps, quality)) return false;
   job_.SetModule(host_.GetModule());
   job_.MarkActive();
@@ -40,6 +40,7 @@ bool JobBench::Convert(const std::string& input, const std::string& output, int 
   PumpUntilFinished();
   timing->wall = endWall_ - startWall_;
   timing->cpu = endCpu_ - startCpu_;
+  *phases = job_.PhaseTimes();
   return ending_ == JobEnding::Finished;
 }
 

@@ -23,9 +23,10 @@ class JobBench : public KThread, public JobDisplay {
 
   // Loads the plug-in the conversions go through.
   bool SetUp(const std::string& pluginPath);
-  // One conversion; false unless it ran to the input's end.
+  // One conversion; false unless it ran to the input's end. `phases`: where
+  // the job's worker spent its time.
   bool Convert(const std::string& input, const std::string& output, int kbps, int quality,
-               Timing* timing);
+               Timing* timing, JobPhaseClock* phases);
   // The decoder libmpg123 chose for this CPU.
   const char* DecoderName();
 

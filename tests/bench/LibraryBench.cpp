@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kBytesPerFrame = 4;
 
-bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, size_t blockSize) {
+bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, size_t blockSize,
+                JobPhaseClock* phases) {
   std::vector<unsigned char> out(blockSize / kBytesPerFrame * 5 / 4 + 7200);
   const int capacity = static_cast<int>(out.size());
   const size_t blockSamples = blockSize / sizeof(int16_t);
@@ -22,8 +23,10 @@ bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, siz
     int count = lame_encode_buffer_interleaved(encoder, const_cast<short*>(&pcm[first]),
                                                static_cast<int>(samples / 2), out.data(),
                                                capacity);
+    phases->Lap(JobPhase::Encode);
     ok = count >= 0;
     if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
+    phases->Lap(JobPhase::Write);
   }
   int count = lame_encode_flush(encoder, out.data(), capacity);
   if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
@@ -42,7 +45,8 @@ bool LibraryBench::Load(const std::string& input) {
   return decoded.ok && decoded.channels == 2 && blockSize_ > 0;
 }
 
-bool LibraryBench::Decode(const std::string& input, Timing* timing) const {
+bool LibraryBench::Decode(const std::string& input, Timing* timing,
+                          JobPhaseClock* phases) const {
   mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
   if (!decoder || mpg123_open(decoder, input.c_str()) != MPG123_OK) {
     mpg123_delete(decoder);
@@ -54,21 +58,24 @@ bool LibraryBench::Decode(const std::string& input, Timing* timing) const {
   mpg123_getformat(decoder, &rate, &channels, &encoding);
   std::vector<unsigned char> block(blockSize_);
   Stopwatch stopwatch;
+  phases->Start();
   size_t done = 0, total = 0;
   int result;
   do {
     result = mpg123_read(decoder, block.data(), block.size(), &done);
     total += done;
+    phases->Lap(JobPhase::Decode);
   } while (result == MPG123_OK);
   mpg123_close(decoder);
+  phases->Stop();
   *timing = stopwatch.Elapsed();
   mpg123_delete(decoder);
   return result == MPG123_DONE && total == pcm_.size() * sizeof(int16_t);
 }
 
 // Timed from the first block to the closed file, as the program's job is.
-bool LibraryBench::Encode(const std::string& output, int kbps, int quality,
-                          Timing* timing) const {
+bool LibraryBench::Encode(const std::string& output, int kbps, int quality, Timing* timing,
+                          JobPhaseClock* phases) const {
   FILE* file = std::fopen(output.c_str(), "w+b");
   lame_t encoder = lame_init();
   if (!file || !encoder) {
@@ -83,9 +90,12 @@ bool LibraryBench::Encode(const std::string& output, int kbps, int quality,
   lame_set_brate(encoder, kbps);
   bool ok = lame_init_params(encoder) >= 0;
   Stopwatch stopwatch;
-  ok = EncodeInto(file, encoder, pcm_, blockSize_) && ok;
+  phases->Start();
+  ok = EncodeInto(file, encoder, pcm_, blockSize_, phases) && ok;
   lame_close(encoder);
   std::fclose(file);
+  phases->Lap(JobPhase::Finish);
+  phases->Stop();
   *timing = stopwatch.Elapsed();
   return ok;
 }

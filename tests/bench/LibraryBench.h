@@ -4,18 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "JobPhaseClock.h"
 #include "Stopwatch.h"
 
 // The floor for the program's conversion: the same libraries doing only
 // their own part, block by block in the program's block size. Decoding
 // alone leaves the samples untouched; encoding alone takes PCM that was
-// decoded beforehand and writes the MP3 file as the program does.
+// decoded beforehand and writes the MP3 file as the program does. Each
+// notes its phases on the clock the program's job uses, for comparison.
 class LibraryBench {
  public:
   // Decodes `input` once, untimed, for the encoding runs.
   bool Load(const std::string& input);
-  bool Decode(const std::string& input, Timing* timing) const;
-  bool Encode(const std::string& output, int kbps, int quality, Timing* timing) const;
+  bool Decode(const std::string& input, Timing* timing, JobPhaseClock* phases) const;
+  bool Encode(const std::string& output, int kbps, int quality, Timing* timing,
+              JobPhaseClock* phases) const;
 
  private:
   std::vector<int16_t> pcm_;

@@ -1,0 +1,64 @@
+#include "JobPhaseClock.h"
+
+#include <windows.h>
+
+#include <intrin.h>
+
+namespace {
+
+int64_t Counter() {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return counter.QuadPart;
+}
+
+}  // namespace
+
+JobPhaseClock::JobPhaseClock()
+    : ticks_(), startTicks_(0), lastTicks_(0), stopTicks_(0), startCounter_(0), stopCounter_(0) {}
+
+void JobPhaseClock::Start() {
+  for (uint64_t& ticks : ticks_) ticks = 0;
+  startCounter_ = Counter();
+  startTicks_ = __rdtsc();
+  lastTicks_ = startTicks_;
+  stopTicks_ = startTicks_;
+  stopCounter_ = startCounter_;
+}
+
+void JobPhaseClock::Lap(JobPhase phase) {
+  uint64_t now = __rdtsc();
+  ticks_[static_cast<int>(phase)] += now - lastTicks_;
+  lastTicks_ = now;
+}
+
+void JobPhaseClock::Stop() {
+  stopTicks_ = __rdtsc();
+  stopCounter_ = Counter();
+}
+
+double JobPhaseClock::Seconds(JobPhase phase) const {
+  return static_cast<double>(ticks_[static_cast<int>(phase)]) * SecondsPerTick();
+}
+
+double JobPhaseClock::TotalSeconds() const {
+  return static_cast<double>(lastTicks_ - startTicks_) * SecondsPerTick();
+}
+
+// The time-stamp counter's rate is the processor's, which no call reports:
+// it is taken from the run itself, against the performance counter.
+double JobPhaseClock::SecondsPerTick() const {
+  uint64_t ticks = stopTicks_ - startTicks_;
+  LARGE_INTEGER frequency;
+  if (ticks == 0 || !QueryPerformanceFrequency(&frequency)) return 0;
+  double seconds = static_cast<double>(stopCounter_ - startCounter_) /
+                   static_cast<double>(frequency.QuadPart);
+  return seconds / static_cast<double>(ticks);
+}
+
+const char* JobPhaseClock::Name(JobPhase phase) {
+  static const char* const kNames[] = {"decode", "copies",   "plug-in calls", "fade-in",
+                                       "encode", "write",    "progress",      "flush and close"};
+  int index = static_cast<int>(phase);
+  return index >= 0 && index < static_cast<int>(JobPhase::Count) ? kNames[index] : "";
+}
