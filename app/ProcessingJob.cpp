@@ -22,6 +22,8 @@ constexpr size_t kSliceFrames = 576;
 constexpr size_t kPrimeFrames = 2048;
 // A plug-in may return up to twice the frames it was given.
 constexpr size_t kGrowth = 2;
+// The least time between two progress displays.
+constexpr DWORD kProgressIntervalMs = 100;
 // LAME's documented worst case: 1.25 × samples per channel + 7200 bytes.
 size_t EncoderBufferSize(size_t bytes) { return bytes / kBytesPerFrame * 5 / 4 + 7200; }
 
@@ -51,7 +53,8 @@ ProcessingJob::ProcessingJob()
       callStartedAt(0),
       pluginFaulted(false),
       fadeLength(0),
-      fadePosition(0) {}
+      fadePosition(0),
+      progressShownAt(0) {}
 
 ProcessingJob::~ProcessingJob() { TearDown(); }
 
@@ -214,12 +217,13 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       } else {
         ending = EncodeBlock(samples, bytes);
         if (ending != JobEnding::Finished) break;
-        ShowChangedProgress(display, shownPercent);
+        ShowChangedProgress(display, shownPercent, false);
         phaseClock.Lap(JobPhase::Progress);
       }
     }
     if (result == MPG123_DONE) break;
   }
+  if (!isPreview && shownPercent >= 0) ShowChangedProgress(display, shownPercent, true);
   running = false;
   if (ending == JobEnding::Finished && stopRequested) ending = JobEnding::Aborted;
   if (isPreview) {
@@ -396,12 +400,22 @@ JobEnding ProcessingJob::WriteEncoded(int count) {
 
 // The bar shows whole percents, and a long input has many blocks to a
 // percent: only a change is shown, so the window's thread is not kept busy
-// redrawing the same bar.
-void ProcessingJob::ShowChangedProgress(JobDisplay& display, int& shownPercent) {
+// redrawing the same bar. Each showing wakes the window's thread, which
+// redraws, and costs the worker a round trip through the system (Wine's
+// server): a hundred of them were several percent of a short conversion.
+// So a change waits until a tenth of a second has passed since the last
+// one shown, which the eye does not tell from every percent; the first
+// block's percent is always shown, and so is the `last`, where the loop
+// ended, which stays on the bar through the end phase's pause.
+void ProcessingJob::ShowChangedProgress(JobDisplay& display, int& shownPercent, bool last) {
+  DWORD now = GetTickCount();
+  bool due = shownPercent < 0 || last || now - progressShownAt >= kProgressIntervalMs;
+  if (!due) return;
   int percent = ProgressPercent();
   if (percent == shownPercent) return;
   display.ShowProgress(percent);
   shownPercent = percent;
+  progressShownAt = now;
 }
 
 int ProcessingJob::ProgressPercent() {

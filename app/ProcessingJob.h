@@ -100,7 +100,7 @@ class ProcessingJob {
   // Writes what the encoder reported: EncoderError on a negative count,
   // WriteError when the file does not take it all, else Finished.
   JobEnding WriteEncoded(int count);
-  void ShowChangedProgress(JobDisplay& display, int& shownPercent);
+  void ShowChangedProgress(JobDisplay& display, int& shownPercent, bool last);
   int ProgressPercent();
 
   int audioDriverId;
@@ -131,4 +131,5 @@ class ProcessingJob {
   size_t fadeLength;    // sample values
   size_t fadePosition;  // sample values of output faded so far
   JobPhaseClock phaseClock;
+  DWORD progressShownAt;  // GetTickCount of the last progress shown
 };

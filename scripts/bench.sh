@@ -56,6 +56,10 @@ python3 "$root/tests/bench/preview_latency.py" "$session/capture.raw" "$session/
   "$session/preview.events" "$capture_latency_ms" >"$session/preview.md"
 
 emulation="runs natively"
+# The processor as the Linux side sees it: its model name, and what tells
+# two processors of the same name apart.
+cpu_field() { sed -n "s/^$1[[:space:]]*: *//p" /proc/cpuinfo | head -n1; }
+processor="$(cpu_field 'model name') ($(cpu_field vendor_id), family $(cpu_field 'cpu family'), model $(cpu_field model), stepping $(cpu_field stepping); L2 $(cpu_field 'cache size') per core, L3 $(lscpu | sed -n 's/^L3 cache: *//p')$(lscpu | sed -n 's/^Hypervisor vendor: *\(.*\)/; a virtual machine under \1/p'))"
 if [[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]] && grep -q '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
   emulation="runs under QEMU's user-mode emulation ($(qemu-i386 --version | head -n1)): every figure is an emulated one"
 fi
@@ -65,7 +69,7 @@ fi
   else
     echo "# Benchmarks"
     echo
-    echo "Made by \`bash scripts/bench.sh\` on $(date -u +%Y-%m-%d). Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, $(uname -sr); $(wine --version); 32-bit x86 code $emulation. Compiler: $($VT_CXX --version | head -n1). Library flags: see scripts/build-deps.sh."
+    echo "Made by \`bash scripts/bench.sh\` on $(date -u +%Y-%m-%d). Machine: $processor, $(nproc) cores, $(free -g | awk '/^Mem:/ {print $2}') GiB, $(uname -sr); $(wine --version); 32-bit x86 code $emulation. Compiler: $($VT_CXX --version | head -n1). Library flags: see scripts/build-deps.sh."
     echo
     cat "$session/figures.md"
     echo

@@ -15,7 +15,10 @@ void JobRunner::Run() {
   job.Run(running, stopRequested, *this);
 }
 
-void JobRunner::ShowProgress(int percent) { progress.push_back(percent); }
+void JobRunner::ShowProgress(int percent) {
+  progress.push_back(percent);
+  progressTimes.push_back(GetTickCount());
+}
 
 void JobRunner::StopMarquee() { marqueeStopped = true; }
 

@@ -32,6 +32,7 @@ class JobRunner : public KThread, public JobDisplay {
   // While set, the worker waits before it enters the job.
   std::atomic<bool> holdWorker{false};
   std::vector<int> progress;
+  std::vector<DWORD> progressTimes;  // GetTickCount of each progress shown
   std::vector<JobEnding> endings;
   bool marqueeStopped = false;
 };

@@ -52,6 +52,7 @@ class BenchReport {
   std::string PhaseTable() const;
   std::string Targets() const;
   std::string Reading() const;
+  std::string PhaseReading() const;
   std::string ResponsivenessSection() const;
   std::string MemorySection() const;
 };

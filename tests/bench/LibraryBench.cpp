@@ -12,9 +12,11 @@ namespace {
 
 constexpr int kBytesPerFrame = 4;
 
+// The program's output buffer: LAME's worst case for twice a block, the most
+// a plug-in may return of one.
 bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, size_t blockSize,
                 JobPhaseClock* phases) {
-  std::vector<unsigned char> out(blockSize / kBytesPerFrame * 5 / 4 + 7200);
+  std::vector<unsigned char> out(2 * blockSize / kBytesPerFrame * 5 / 4 + 7200);
   const int capacity = static_cast<int>(out.size());
   const size_t blockSamples = blockSize / sizeof(int16_t);
   bool ok = true;
