@@ -72,7 +72,10 @@ class MainWindow : public KHotPluggedDialog,
   // After a plug-in faulted: it is dropped and the user told.
   void DropFaultedPlugin();
   void ForgetPlugin();
+  bool RefusedInsidePluginCall();
   void StopJob();
+  // After Stop, until the job stops: asks once if the plug-in hangs.
+  void WatchStop();
   // A plug-in call that does not return: the user may end the program.
   void OfferToQuitIfStuck();
 

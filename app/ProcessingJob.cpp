@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "PluginCallGuard.h"
 #include "SampleTransforms.h"
 #include "TagCopier.h"
 
@@ -44,11 +43,8 @@ ProcessingJob::ProcessingJob()
       bitRate(0),
       channels(0),
       encoding(0),
-      isConverting(0),
-      isPreview(false),
-      dspModule(nullptr),
-      active(false),
-      callStartedAt(0),
+      preparedKind(JobKind::Preview),
+      plugin(nullptr),
       pluginFaulted(false),
       fadeLength(0),
       fadePosition(0) {}
@@ -134,7 +130,7 @@ bool ProcessingJob::PreparePreview() {
   format.byte_format = AO_FMT_NATIVE;
   format.matrix = nullptr;
   audioDevice = ao_open_live(audioDriverId, &format, nullptr);
-  isPreview = true;
+  preparedKind = JobKind::Preview;
   if (!audioDevice) return false;
   // A few blocks of silence first: an output stream that starts with a
   // single short block runs dry at once and pads itself with silence (Wine's
@@ -164,7 +160,7 @@ bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   lame_set_brate(encoder, kbps);
   TagCopier::Copy(decoder, encoder);
   lame_init_params(encoder);
-  isPreview = false;
+  preparedKind = JobKind::Conversion;
   return true;
 }
 
@@ -176,18 +172,17 @@ void ProcessingJob::AbandonPrepared() {
   free(mp3Buffer);
   mp3Buffer = nullptr;
   output.Discard();
-  active = false;
+  state.End();
 }
 
-void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& stopRequested,
-                        JobDisplay& display) {
+void ProcessingJob::Run(JobDisplay& display) {
   JobEnding ending = JobEnding::Finished;
   bool first = true;
   int shownPercent = -1;  // the first block's progress is always shown
   int64_t framesRead = 0;
   positionMs = 0;
   pluginFaulted = false;
-  while (!stopRequested) {
+  while (!state.IsStopping()) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
     if (result != MPG123_OK && result != MPG123_DONE) {
@@ -207,8 +202,8 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       }
       framesRead += static_cast<int64_t>(done / kBytesPerFrame);
       positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
-      if (isPreview) {
-        Play(samples, bytes, stopRequested);
+      if (IsPreview()) {
+        Play(samples, bytes);
       } else {
         ending = EncodeBlock(samples, bytes);
         if (ending != JobEnding::Finished) break;
@@ -217,17 +212,17 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
     }
     if (result == MPG123_DONE) break;
   }
-  running = false;
-  if (ending == JobEnding::Finished && stopRequested) ending = JobEnding::Aborted;
-  if (isPreview) {
+  bool stopped = state.Finish();
+  if (ending == JobEnding::Finished && stopped) ending = JobEnding::Aborted;
+  if (IsPreview()) {
     EndPreview(ending, display);
   } else {
     EndConversion(ending, display);
   }
-  active = false;
+  state.End();
 }
 
-int ProcessingJob::PositionMs() const { return active ? positionMs.load() : -1; }
+int ProcessingJob::PositionMs() const { return state.IsIdle() ? -1 : positionMs.load(); }
 
 int64_t ProcessingJob::LengthMs() const {
   return sampleRate > 0 ? totalLength * 1000 / sampleRate : 0;
@@ -257,9 +252,9 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
 // device takes a slice at a time, waiting while its queue is full: a move of
 // the slider is heard once the queue ahead of it has played, not a whole
 // block later. Stop likewise takes effect at the next slice.
-void ProcessingJob::Play(int16_t* samples, size_t bytes, const std::atomic<bool>& stop) {
+void ProcessingJob::Play(int16_t* samples, size_t bytes) {
   const size_t sliceBytes = kSliceFrames * kBytesPerFrame;
-  for (size_t done = 0; done < bytes && !stop; done += sliceBytes) {
+  for (size_t done = 0; done < bytes && !state.IsStopping(); done += sliceBytes) {
     size_t slice = bytes - done < sliceBytes ? bytes - done : sliceBytes;
     int16_t* at = samples + done / sizeof(int16_t);
     SampleTransforms::ApplyVolume(at, slice, volume);
@@ -276,7 +271,13 @@ void ProcessingJob::Play(int16_t* samples, size_t bytes, const std::atomic<bool>
 // slice then keeps its own length.
 int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   const int16_t* input = reinterpret_cast<const int16_t*>(blockBuffer);
-  winampDSPModule* module = dspModule;
+  // A library that faulted, on either thread, gets nothing more.
+  if (plugin && plugin->HasFaulted()) {
+    pluginFaulted = true;
+    *bytes = 0;
+    return reinterpret_cast<int16_t*>(blockBuffer);
+  }
+  winampDSPModule* module = plugin ? plugin->Module() : nullptr;
   if (!module || !module->ModifySamples) {
     *bytes = done;
     return reinterpret_cast<int16_t*>(blockBuffer);
@@ -284,7 +285,9 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   int16_t* output = reinterpret_cast<int16_t*>(outputBuffer);
   size_t frames = done / kBytesPerFrame;
   size_t written = 0;
-  for (size_t first = 0; first < frames; first += kSliceFrames) {
+  // Stop is taken between slices: through a slow plug-in a whole block can
+  // take many seconds.
+  for (size_t first = 0; first < frames && !state.IsStopping(); first += kSliceFrames) {
     size_t slice = frames - first < kSliceFrames ? frames - first : kSliceFrames;
     int16_t* at = output + written * kChannels;
     memcpy(at, input + first * kChannels, slice * kBytesPerFrame);
@@ -297,30 +300,19 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   return output;
 }
 
-// Guarded: a fault ends the job and the plug-in is not called again.
+// Guarded: a fault (here or on the window's thread) ends the job, and the
+// plug-in is not called again.
 int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t frames) {
   int count = 0;
   auto call = [&] {
     count = module->ModifySamples(module, samples, static_cast<int>(frames), kBitsPerSample,
                                   kChannels, static_cast<int>(sampleRate));
   };
-  callStartedAt = GetTickCount() | 1;  // never 0, which means "not inside"
-  bool returned = PluginCallGuard::Run(call);
-  callStartedAt = 0;
-  if (!returned) {
-    pluginFaulted = true;
-    dspModule = nullptr;
-  }
+  state.EnterPluginCall();
+  bool returned = plugin->Run(call);
+  state.LeavePluginCall();
+  if (!returned) pluginFaulted = true;
   return count;
-}
-
-bool ProcessingJob::IsStuckInPlugin(DWORD milliseconds) const {
-  DWORD started = callStartedAt;
-  if (started == 0) return false;
-  // Signed: the start is stored with its lowest bit set, so it can lie one
-  // tick ahead of the clock, and an unsigned difference would then be huge.
-  LONG inside = static_cast<LONG>(GetTickCount() - started);
-  return inside > static_cast<LONG>(milliseconds);
 }
 
 JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
@@ -345,7 +337,6 @@ void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
   ending = FinishOutput(ending);
   mpg123_close(decoder);
   display.ShowConversionEnd(ending);
-  isConverting = 0;
 }
 
 // The flush, the Info tag and the file, every write checked. A finished or

@@ -33,7 +33,7 @@ class ProcessingJobTest : public ::testing::Test {
   // Converts the input through the named plug-in, start to end.
   void ConvertWith(const char* plugin, JobRunner& runner) {
     ASSERT_TRUE(host_.Load(PluginPath(plugin).c_str(), nullptr));
-    runner.job.SetModule(host_.GetModule());
+    runner.job.SetPlugin(&host_.Plugin());
     ASSERT_TRUE(runner.PrepareConversion(input_, output_));
     runner.RunToEnd();
     EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
@@ -67,7 +67,7 @@ TEST_F(ProcessingJobTest, AConversionKeepsTheLengthAndReportsProgress) {
   ASSERT_TRUE(runner.PrepareConversion(input_, output_));
   runner.RunToEnd();
   ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
-  EXPECT_EQ(runner.job.Converting(), 0);
+  EXPECT_TRUE(runner.job.State().IsIdle());
   ASSERT_FALSE(runner.progress.empty());
   for (size_t i = 1; i < runner.progress.size(); ++i) {
     EXPECT_GE(runner.progress[i], runner.progress[i - 1]);
@@ -173,8 +173,7 @@ TEST_F(ProcessingJobTest, AnAbandonedStartLeavesTheExistingOutputAsItWas) {
   EXPECT_EQ(TestFiles::TemporaryOutputs(L"."), 0);
 }
 
-// Start clears an earlier stop request, so the request comes between Start
-// and the worker's first look at it.
+// The request comes between the start and the worker's first look at it.
 TEST_F(ProcessingJobTest, AStopBeforeTheLoopLeavesOnlyTheFlush) {
   WriteInput(TestSignals::MusicLike(2 * kRate, 0));
   HMODULE keep = LoadLibraryW(PluginPath("test_recorder").c_str());
@@ -182,19 +181,38 @@ TEST_F(ProcessingJobTest, AStopBeforeTheLoopLeavesOnlyTheFlush) {
       reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
   ASSERT_TRUE(host_.Load(PluginPath("test_recorder").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetModule(host_.GetModule());
+  runner.job.SetPlugin(&host_.Plugin());
   ASSERT_TRUE(runner.PrepareConversion(input_, output_));
   runner.holdWorker = true;
-  runner.job.MarkActive();
-  ASSERT_TRUE(runner.Start());
-  runner.RequestStop();
+  ASSERT_TRUE(runner.Begin());
+  runner.job.RequestStop();
   runner.holdWorker = false;
-  while (runner.job.IsActive()) Sleep(10);
+  runner.WaitUntilIdle();
   EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
   EXPECT_EQ(log->blocks, 0) << "no block was read";
   EXPECT_TRUE(runner.progress.empty());
   TestMp3::Decoded output = TestMp3::Read(output_);
   EXPECT_LE(output.Frames(), static_cast<size_t>(kFrameSamples)) << "only what the flush gave";
+  FreeLibrary(keep);
+}
+
+// A fault on the window's thread (in the plug-in's settings window) keeps
+// the worker's next slice from the plug-in.
+TEST_F(ProcessingJobTest, AFaultOnTheWindowsThreadEndsTheJobBeforeItsNextSlice) {
+  WriteInput(TestSignals::MusicLike(kRate, 0));
+  HMODULE keep = LoadLibraryW(PluginPath("test_recorder").c_str());
+  auto log = reinterpret_cast<RecorderLogFunction>(
+      reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
+  ASSERT_TRUE(host_.Load(PluginPath("test_recorder").c_str(), nullptr));
+  auto faulting = [] { *static_cast<volatile int*>(nullptr) = 1; };
+  EXPECT_FALSE(host_.Plugin().Run(faulting));
+  JobRunner runner;
+  runner.job.SetPlugin(&host_.Plugin());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  runner.RunToEnd();
+  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::PluginFault});
+  EXPECT_EQ(log->blocks, 0);
+  host_.Abandon();  // as the window does once it has told the user
   FreeLibrary(keep);
 }
 
@@ -206,13 +224,12 @@ TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
   DspPluginHost host;
   ASSERT_TRUE(host.Load(PluginPath("test_slow").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetModule(host.GetModule());
+  runner.job.SetPlugin(&host.Plugin());
   ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.job.MarkActive();
-  ASSERT_TRUE(runner.Start());
+  ASSERT_TRUE(runner.Begin());
   Sleep(400);
-  runner.RequestStop();
-  while (runner.job.IsActive()) Sleep(10);
+  runner.job.RequestStop();
+  runner.WaitUntilIdle();
   ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
   TestMp3::Decoded output = TestMp3::Read(output_);
   EXPECT_GT(output.Frames(), 0u);
