@@ -4,6 +4,7 @@
 #include "FilePath.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
+#include "PluginDpiScope.h"
 
 namespace {
 
@@ -30,7 +31,11 @@ DspPluginHost::~DspPluginHost() { Unload(); }
 template <typename Call>
 bool DspPluginHost::Guarded(Call& call) {
   ++callDepth;
-  bool returned = PluginCallGuard::Run(call);
+  bool returned;
+  {
+    PluginDpiScope dpi;
+    returned = PluginCallGuard::Run(call);
+  }
   --callDepth;
   if (returned) return true;
   faulted = true;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "PluginCallGuard.h"
+#include "PluginDpiScope.h"
 #include "SampleTransforms.h"
 #include "TagCopier.h"
 
@@ -305,7 +306,11 @@ int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t 
                                   kChannels, static_cast<int>(sampleRate));
   };
   callStartedAt = GetTickCount() | 1;  // never 0, which means "not inside"
-  bool returned = PluginCallGuard::Run(call);
+  bool returned;
+  {
+    PluginDpiScope dpi;
+    returned = PluginCallGuard::Run(call);
+  }
   callStartedAt = 0;
   if (!returned) {
     pluginFaulted = true;
