@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "PluginCallGuard.h"
+#include "PluginDpiScope.h"
 #include "WinampDsp.h"
 
 // The plug-in library in use as both threads call it: the module, and one
@@ -26,11 +27,13 @@ class GuardedModule {
   winampDSPModule* Module() const { return module_; }
   bool HasFaulted() const { return faulted_; }
 
-  // Runs `call` guarded unless the library has faulted; false when it did
-  // not run or faulted now.
+  // Runs `call` guarded, on a thread unaware of the display's scale as
+  // plug-ins expect, unless the library has faulted; false when it did not
+  // run or faulted now.
   template <typename Call>
   bool Run(Call& call) {
     if (faulted_) return false;
+    PluginDpiScope dpi;
     if (PluginCallGuard::Run(call)) return true;
     faulted_ = true;
     return false;

@@ -110,8 +110,8 @@ TEST_F(AppEndToEndTest, StartsIdleAndClosesWithExitCodeZero) {
   Screenshot("idle");
 
   app_.Click(IDC_ABOUT);
-  ExpectMessage(L"MP3 Vellumtone v1.0\n\n\nCreated with QZR Framework v0.2.4", L"About",
-                IDI_INFORMATION);
+  ExpectMessage(L"MP3 Vellumtone v" VT_WIDE_SHORT_VERSION L"\n\n\nCreated with QZR Framework v0.2.4",
+                L"About", IDI_INFORMATION);
   app_.Close();
   EXPECT_EQ(app_.WaitForExit(), 0u);
 }
