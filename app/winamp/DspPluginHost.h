@@ -6,8 +6,12 @@
 #include "KString.h"
 #include "WinampDsp.h"
 
-// Loads a Winamp DSP plug-in library, keeps one of its modules in use, and
-// quits and unloads it on replacement and at close. At most one at a time.
+// The Winamp host (this folder): what makes a Winamp DSP plug-in at home
+// here. The call guard, the IPC answers, Winamp's own window and the
+// embedding frames are its parts.
+// DspPluginHost loads a plug-in library, keeps one of its modules in use,
+// and quits and unloads it on replacement and at close. At most one at a
+// time; it owns the library and the GuardedModule.
 // Every call into the library runs guarded: a plug-in that faults is told
 // to the user and dropped, never called again, and its windows with it. The
 // library is never freed while a window of the process still calls into it.

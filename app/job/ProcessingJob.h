@@ -15,13 +15,16 @@
 #include "OutputFile.h"
 #include "WinampDsp.h"
 
-// One preview or conversion: the input decoded block by block, every block
-// run through the plug-in module in Winamp-sized slices, what the module
-// returns faded in at the start, then played at the preview volume or
-// encoded and appended to the output file.
-// The window's thread prepares a job completely and begins it; the worker
-// runs the block loop and cleans up everything the job opened. What the job
-// is doing is its JobState, which both threads read.
+// The job (this folder): one preview or conversion. The input decoded block
+// by block, every block run through the plug-in module in Winamp-sized
+// slices, what the module returns faded in at the start, then played at the
+// preview volume or encoded and appended to the output file, whose tags
+// come from the input.
+// Owns the decoder, the audio device, the encoder, the buffers and the
+// output file; borrows the plug-in (the Winamp host's GuardedModule).
+// Threads: the window's thread prepares a job completely and begins it; the
+// worker thread runs the block loop and cleans up everything the job
+// opened. What the job is doing is its JobState, which both threads read.
 class ProcessingJob {
  public:
   ProcessingJob();
