@@ -311,7 +311,10 @@ TEST_F(WinampPluginTest, NothingUnloadsAPluginInsideItsSettingsWindow) {
     EXPECT_EQ(app_.AnswerMessageBox().text, refusal) << attempt;
   }
   EXPECT_TRUE(app_.IsRunning());
-  PostMessageW(settings, WM_CLOSE, 0, 0);
+  // Closed; its loop then ends once no posted message is left, and a click
+  // that came before would still be refused.
+  SendMessageW(settings, WM_CLOSE, 0, 0);
+  Sleep(500);
   ConvertThrough("passthrough");
 }
 
