@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   mingw-w64 g++-mingw-w64-i686-posix
   wine wine32:i386 fonts-wine
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool openbox
   pulseaudio pulseaudio-utils
   cmake ninja-build googletest make pkg-config
   imagemagick mpg123 sox locales
