@@ -7,6 +7,7 @@ enum class JobEnding {
   DecoderError, // the input could not be decoded to its end
   EncoderError, // the encoder failed; nothing of it was written
   WriteError,   // the output file could not be written
+  KeptAside,    // finished, but the chosen name could not be replaced
   PluginFault   // the plug-in faulted; it must not be called again
 };
 
