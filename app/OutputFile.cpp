@@ -54,7 +54,9 @@ KString OutputFile::DescribeError(DWORD error) {
                                 nullptr, error, 0, text, 512, nullptr);
   while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) text[--length] = 0;
   if (length > 0) return KString(text);
-  swprintf(text, 512, L"system error %lu", static_cast<unsigned long>(error));
+  // Windows' own text, which Wine's message table lacks.
+  if (error == ERROR_FILE_READ_ONLY) return KString(L"The specified file is read only.");
+  swprintf(text, 512, L"System error %lu.", static_cast<unsigned long>(error));
   return KString(text);
 }
 

@@ -17,9 +17,10 @@ endfunction()
 vt_find_library(Vellumtone::mpg123 mpg123.h mpg123 shlwapi)
 vt_find_library(Vellumtone::lame lame/lame.h mp3lame)
 vt_find_library(Vellumtone::ao ao/ao.h ao winmm ksuser)
-# TagLib is linked statically: its headers must know, or every call would
-# go through a DLL import.
-vt_find_library(Vellumtone::taglib taglib/id3v2tag.h tag)
+# TagLib is linked statically (by the library's file name: MSYS2 has its DLL
+# too), and its headers must know, or every call would go through a DLL
+# import.
+vt_find_library(Vellumtone::taglib taglib/id3v2tag.h libtag.a)
 set_property(TARGET Vellumtone::taglib APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC)
 
 # LAME's own command-line encoder: the reference of the benchmark.
