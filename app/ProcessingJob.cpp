@@ -345,6 +345,7 @@ void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
 }
 
 void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
+  display.ConversionFinishing();
   ending = FinishOutput(ending);
   mpg123_close(decoder);
   display.ShowConversionEnd(ending);

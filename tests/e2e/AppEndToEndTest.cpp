@@ -7,10 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include <taglib/attachedpictureframe.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-
 #include "AppDriver.h"
 #include "CaptureReader.h"
 #include "TestEnvironment.h"
@@ -26,26 +22,13 @@ using TestSignals::kRate;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// A front cover of `bytes` bytes (not a real image: only its size matters).
-void AddCover(const wchar_t* path, unsigned int bytes) {
-  TagLib::MPEG::File file(path);
-  auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
-  picture->setMimeType("image/jpeg");
-  picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-  TagLib::ByteVector data(bytes, 0);
-  for (unsigned int i = 0; i < bytes; ++i) data[i] = static_cast<char>(i * 7919 % 251);
-  picture->setPicture(data);
-  file.ID3v2Tag(true)->addFrame(picture);
-  file.save();
-}
-
 class AppEndToEndTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     TestMp3::Write("e2e_input.mp3", TestSignals::MusicLike(3 * kRate, kRate / 10), kRate, 2);
     TestMp3::Write("e2e_long.mp3", TestSignals::MusicLike(20 * kRate, 0), kRate, 2);
     TestMp3::Write("e2e_covered.mp3", TestSignals::MusicLike(3 * kRate, 0), kRate, 2);
-    AddCover(L"e2e_covered.mp3", 400 * 1024);
+    TestMp3::AddCover("e2e_covered.mp3", 400 * 1024);
     TestMp3::Write("e2e_mono.mp3", TestSignals::Silence(kRate / 2), kRate, 1);
     TestMp3::Write("e2e_48k.mp3", TestSignals::MusicLike(48000, 0), 48000, 2);
     TestMp3::Write("e2e_22k.mp3", TestSignals::MusicLike(22050, 0), 22050, 2);
