@@ -38,11 +38,12 @@ if ((end_only)); then
   awk -v new="$session/end.md" '
     /^## End of a conversion/ { skip = 1; next }
     /^## Preview responsiveness/ {
+      if (last != "") print ""
       while ((getline line < new) > 0) print line
       print ""
       skip = 0
     }
-    !skip { print }' "$report" >"$session/report.md"
+    !skip { print; last = $0 }' "$report" >"$session/report.md"
   cp "$session/report.md" "$report"
   echo "Report: $report"
   exit 0
