@@ -370,6 +370,7 @@ void MainWindow::StartConversion() {
          MB_ICONWARNING);
     return;
   }
+  if (!OutputReplaceable()) return;
   int position = bitRateComboBox.GetSelection();
   int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
   if (!OpenCheckedInput(true)) return;
@@ -390,6 +391,18 @@ void MainWindow::StartConversion() {
     ShowIdle();
     Tell(L"Cannot start the conversion!", L"Error", MB_ICONERROR);
   }
+}
+
+// A target that a player holds open, or that is read-only, is found before
+// anything is encoded, with the reason the system gives.
+bool MainWindow::OutputReplaceable() {
+  DWORD error = OutputFile::CheckReplaceable(outputFilePath);
+  if (error == ERROR_SUCCESS) return true;
+  KString text = KString(L"The output file cannot be replaced:\n") + outputFilePath + L"\n\n" +
+                 OutputFile::DescribeError(error) +
+                 L"\n\nClose it in the program that uses it, or choose another output file.";
+  Tell(text, L"Oops!", MB_ICONWARNING);
+  return false;
 }
 
 void MainWindow::ShowAbout() {
@@ -511,5 +524,15 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
       window_.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",
                    L"Error", MB_ICONERROR);
       break;
+    case JobEnding::KeptAside:
+      window_.TellKeptAside();
+      break;
   }
+}
+
+void MainWindow::TellKeptAside() {
+  KString text = KString(L"The conversion finished, but the output file could not be replaced:\n") +
+                 outputFilePath + L"\n\n" + OutputFile::DescribeError(job.OutputMoveError()) +
+                 L"\n\nThe converted file was kept as:\n" + job.KeptOutputPath();
+  Tell(text, L"Error", MB_ICONWARNING);
 }

@@ -38,6 +38,8 @@ ProcessingJob::ProcessingJob()
       mp3BufferSize(0),
       volume(kInitialVolume),
       totalLength(0),
+      framesRead(0),
+      framesEncoded(0),
       positionMs(0),
       sampleRate(0),
       bitRate(0),
@@ -57,8 +59,6 @@ bool ProcessingJob::SetUp() {
   mpg123_init();
   decoder = mpg123_new(nullptr, nullptr);
   if (!decoder) return false;
-  // Pictures of the input's tags are kept too, for the output's tags.
-  mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_PICTURE, 0);
   blockSize = mpg123_outblock(decoder);
   blockBuffer = static_cast<unsigned char*>(malloc(blockSize));
   outputBuffer = static_cast<unsigned char*>(malloc(kGrowth * blockSize));
@@ -82,20 +82,26 @@ void ProcessingJob::TearDown() {
 }
 
 bool ProcessingJob::OpenInput(const char* path) {
+  inputPath = path;
+  return OpenDecoder(path);
+}
+
+bool ProcessingJob::OpenDecoder(const char* path) {
   return path && mpg123_open(decoder, path) == MPG123_OK;
 }
 
 // On Windows the decoder takes a UTF-8 path to its wide-character open, so
 // names outside the ANSI code page open too; the ANSI form is the fallback.
 bool ProcessingJob::OpenInput(const KString& path) {
+  inputPath = path;
   const wchar_t* wide = path;
   if (!wide) return false;
   int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   char* utf8 = size > 0 ? static_cast<char*>(malloc(size)) : nullptr;
   bool opened = utf8 && WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, size, nullptr, nullptr) &&
-                OpenInput(utf8);
+                OpenDecoder(utf8);
   free(utf8);
-  return opened || OpenInput(static_cast<const char*>(path));
+  return opened || OpenDecoder(path);
 }
 
 bool ProcessingJob::GetFormat(long* rate, int* channelCount, int* encodingId) {
@@ -158,7 +164,6 @@ bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   lame_set_quality(encoder, quality);
   lame_set_mode(encoder, STEREO);
   lame_set_brate(encoder, kbps);
-  TagCopier::Copy(decoder, encoder);
   lame_init_params(encoder);
   preparedKind = JobKind::Conversion;
   return true;
@@ -179,7 +184,8 @@ void ProcessingJob::Run(JobDisplay& display) {
   JobEnding ending = JobEnding::Finished;
   bool first = true;
   int shownPercent = -1;  // the first block's progress is always shown
-  int64_t framesRead = 0;
+  framesRead = 0;
+  framesEncoded = 0;
   positionMs = 0;
   pluginFaulted = false;
   while (!state.IsStopping()) {
@@ -317,6 +323,7 @@ int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t 
 
 JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
   if (bytes == 0) return JobEnding::Finished;
+  framesEncoded += static_cast<int64_t>(bytes / kBytesPerFrame);
   int count = lame_encode_buffer_interleaved(encoder, samples,
                                              static_cast<int>(bytes / kBytesPerFrame), mp3Buffer,
                                              static_cast<int>(mp3BufferSize));
@@ -334,14 +341,15 @@ void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
 }
 
 void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
+  display.ConversionFinishing();
   ending = FinishOutput(ending);
   mpg123_close(decoder);
   display.ShowConversionEnd(ending);
 }
 
-// The flush, the Info tag and the file, every write checked. A finished or
-// stopped conversion's file is moved onto the chosen name; a failed one's
-// is removed.
+// The flush, the Info tag, the input's tags and the file, every write
+// checked. A finished or stopped conversion's file is moved onto the chosen
+// name; a failed one's is removed.
 JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   JobEnding flushed = WriteEncoded(lame_encode_flush(encoder, mp3Buffer,
                                                      static_cast<int>(mp3BufferSize)));
@@ -351,7 +359,7 @@ JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   // LAME reserves the first frame for its Info tag by default; filling it in
   // lets decoders drop the encoder's delay and padding, so the file plays
   // exactly as long as its input (the stream must be readable: "w+b"). A
-  // failed write of it shows in the stream's error state, which Commit checks.
+  // failed write of it shows in the stream's error state, which Close checks.
   lame_mp3_tags_fid(encoder, output.Stream());
   lame_close(encoder);
   encoder = nullptr;
@@ -359,10 +367,28 @@ JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   mp3Buffer = nullptr;
   if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
     output.Discard();
-  } else if (!output.Commit()) {
-    ending = JobEnding::WriteError;
+    return ending;
   }
-  return ending;
+  return PlaceOutput(ending);
+}
+
+// The tags go in once the audio is complete, so LAME's bit buffer never
+// carries them, whatever their size.
+JobEnding ProcessingJob::PlaceOutput(JobEnding ending) {
+  TagTiming timing = {framesRead, framesEncoded, sampleRate};
+  if (!output.Close() || !TagCopier::Copy(inputPath, output.TemporaryPath(), timing)) {
+    output.Discard();
+    return JobEnding::WriteError;
+  }
+  switch (output.Commit()) {
+    case OutputFile::Placed::AtTarget:
+      return ending;
+    case OutputFile::Placed::KeptAside:
+      return JobEnding::KeptAside;
+    case OutputFile::Placed::Lost:
+      break;
+  }
+  return JobEnding::WriteError;
 }
 
 // A negative count is an encoder failure, never a length to write.

@@ -77,6 +77,10 @@ class ProcessingJob {
   // For a program that gives up on a plug-in that does not return: closes
   // and removes the unfinished output while the worker is stuck elsewhere.
   void DeleteUnfinishedOutput() { output.Discard(); }
+  // After a job that ended KeptAside: where the file is, and why the chosen
+  // name could not take it.
+  const KString& KeptOutputPath() const { return output.KeptPath(); }
+  DWORD OutputMoveError() const { return output.MoveError(); }
   std::atomic<int>& Volume() { return volume; }
   size_t GetBlockSize() const { return blockSize; }
 
@@ -89,6 +93,7 @@ class ProcessingJob {
   int GetBitRate() const { return bitRate; }
 
  private:
+  bool OpenDecoder(const char* path);
   void StartFadeIn(size_t firstBlockBytes);
   int16_t* ProcessBlock(size_t done, size_t* bytes);
   void Play(int16_t* samples, size_t bytes);
@@ -99,6 +104,7 @@ class ProcessingJob {
   void EndPreview(JobEnding ending, JobDisplay& display);
   void EndConversion(JobEnding ending, JobDisplay& display);
   JobEnding FinishOutput(JobEnding ending);
+  JobEnding PlaceOutput(JobEnding ending);
   // Writes what the encoder reported: EncoderError on a negative count,
   // WriteError when the file does not take it all, else Finished.
   JobEnding WriteEncoded(int count);
@@ -116,8 +122,11 @@ class ProcessingJob {
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
   OutputFile output;
+  KString inputPath;
   std::atomic<int> volume;
   int64_t totalLength;
+  int64_t framesRead;     // of this job's input, by the decoder
+  int64_t framesEncoded;  // given to the encoder
   std::atomic<int> positionMs;
   long sampleRate;
   int bitRate;

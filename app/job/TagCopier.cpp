@@ -1,104 +1,215 @@
 #include "TagCopier.h"
 
-#include <windows.h>
+#include <taglib/apefooter.h>
+#include <taglib/apetag.h>
+#include <taglib/chapterframe.h>
+#include <taglib/eventtimingcodesframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/synchronizedlyricsframe.h>
+#include <taglib/tfilestream.h>
 
-#include <cstring>
+using namespace TagLib;
 
 namespace {
 
-constexpr unsigned short kByteOrderMark = 0xFEFF;
-constexpr int kMaxText = 4096;  // characters; longer text is cut
+// CHAP's "no byte offset": the output's frames lie elsewhere than the input's.
+constexpr unsigned int kUnknownOffset = 0xFFFFFFFF;
+constexpr long kProbeBytes = 4096;
+constexpr long kVersion1Size = 128;
 
-// UTF-8 (the first of the string's null-separated values) as UTF-16 with a
-// byte-order mark, as LAME's UTF-16 setters want it.
-bool ToUtf16(const mpg123_string& text, unsigned short* wide) {
-  wide[0] = kByteOrderMark;
-  wide[1] = 0;
-  if (!text.p || text.fill == 0) return true;
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.p, static_cast<int>(strnlen(text.p, text.fill)),
-                                   reinterpret_cast<wchar_t*>(wide + 1), kMaxText - 2);
-  wide[length + 1] = 0;
-  return length > 0 || text.p[0] == 0;
+// The audio as the encoder left it, to recognise it after the tags went in:
+// TagLib 1.x reports a save as done even when a write fell short.
+struct AudioProbe {
+  long size = 0;
+  ByteVector head;
+  ByteVector tail;
+};
+
+bool Matches(FileStream& stream, long offset, const ByteVector& expected) {
+  stream.seek(offset);
+  return stream.readBlock(expected.size()) == expected;
 }
 
-bool IsCopiedTextFrame(const char* id) {
-  return id[0] == 'T' && memcmp(id, "TXXX", 4) != 0;
+bool ReadProbe(const wchar_t* path, AudioProbe* probe) {
+  FileStream stream(path, true);
+  if (!stream.isOpen()) return false;
+  probe->size = stream.length();
+  long part = probe->size < kProbeBytes ? probe->size : kProbeBytes;
+  probe->head = stream.readBlock(part);
+  stream.seek(probe->size - part);
+  probe->tail = stream.readBlock(part);
+  return probe->size > 0 && static_cast<long>(probe->tail.size()) == part &&
+         static_cast<long>(probe->head.size()) == part;
 }
 
-// ID3v1 fields are fixed-size Latin-1 text, padded with nulls or spaces.
-void Trimmed(const char* field, size_t size, char* text) {
-  size_t length = strnlen(field, size);
-  while (length > 0 && field[length - 1] == ' ') --length;
-  memcpy(text, field, length);
-  text[length] = 0;
+// 2.3 stays 2.3 and 2.4 stays 2.4, so every value reads back as it was;
+// TagLib writes no 2.2, whose frames all have 2.3 forms.
+ID3v2::Version OutputVersion(const ID3v2::Tag& tag) {
+  return tag.header()->majorVersion() == 4 ? ID3v2::v4 : ID3v2::v3;
+}
+
+bool LengthChanged(const TagTiming& timing) {
+  return timing.inputFrames > 0 && timing.outputFrames != timing.inputFrames;
+}
+
+unsigned int Scaled(unsigned int time, const TagTiming& timing) {
+  double ratio = static_cast<double>(timing.outputFrames) / static_cast<double>(timing.inputFrames);
+  return static_cast<unsigned int>(static_cast<double>(time) * ratio + 0.5);
+}
+
+void MoveChapter(ID3v2::ChapterFrame* chapter, const TagTiming& timing) {
+  chapter->setStartOffset(kUnknownOffset);
+  chapter->setEndOffset(kUnknownOffset);
+  if (!LengthChanged(timing)) return;
+  chapter->setStartTime(Scaled(chapter->startTime(), timing));
+  chapter->setEndTime(Scaled(chapter->endTime(), timing));
+}
+
+// Both time units (milliseconds, MPEG frames) grow with the length alike.
+void MoveLyrics(ID3v2::SynchronizedLyricsFrame* lyrics, const TagTiming& timing) {
+  ID3v2::SynchronizedLyricsFrame::SynchedTextList lines = lyrics->synchedText();
+  for (auto line = lines.begin(); line != lines.end(); ++line) {
+    line->time = Scaled(line->time, timing);
+  }
+  lyrics->setSynchedText(lines);
+}
+
+void MoveEvents(ID3v2::EventTimingCodesFrame* codes, const TagTiming& timing) {
+  ID3v2::EventTimingCodesFrame::SynchedEventList events = codes->synchedEvents();
+  for (auto event = events.begin(); event != events.end(); ++event) {
+    event->time = Scaled(event->time, timing);
+  }
+  codes->setSynchedEvents(events);
+}
+
+// Chapters, synchronised lyrics and event codes point at moments of the
+// audio: when the plug-in made it longer or shorter, they move with it.
+void MoveInTime(ID3v2::Frame* frame, const TagTiming& timing) {
+  if (auto* chapter = dynamic_cast<ID3v2::ChapterFrame*>(frame)) {
+    MoveChapter(chapter, timing);
+  } else if (!LengthChanged(timing)) {
+    return;
+  } else if (auto* lyrics = dynamic_cast<ID3v2::SynchronizedLyricsFrame*>(frame)) {
+    MoveLyrics(lyrics, timing);
+  } else if (auto* codes = dynamic_cast<ID3v2::EventTimingCodesFrame*>(frame)) {
+    MoveEvents(codes, timing);
+  }
+}
+
+// TagLib shows a frame's header (its flags, the version it renders in) only
+// to its own classes; a pointer to the member, named through a class derived
+// from Frame, reaches it on any frame.
+struct FrameHeader : ID3v2::Frame {
+  // Compressed or encrypted frames cannot be copied: without zlib or the key
+  // they could only be written back damaged.
+  static bool IsReadable(const ID3v2::Frame* frame) {
+    Header* header = (frame->*(&FrameHeader::header))();
+    return !header->compression() && !header->encryption();
+  }
+  static void SetVersion(const ID3v2::Frame* frame, unsigned int version) {
+    (frame->*(&FrameHeader::header))()->setVersion(version);
+  }
+};
+
+// A frame rendered in the output's version and made anew by the frame
+// factory: TagLib's frames cannot be copied otherwise, and this way a frame
+// of a kind TagLib knows comes back as that kind.
+ID3v2::Frame* Remade(ID3v2::Frame* frame, const ID3v2::Header& header) {
+  if (!FrameHeader::IsReadable(frame)) return nullptr;
+  FrameHeader::SetVersion(frame, header.majorVersion());
+  return ID3v2::FrameFactory::instance()->createFrame(frame->render(), &header);
+}
+
+void CopyVersion2(const ID3v2::Tag& from, ID3v2::Tag* to, const TagTiming& timing) {
+  ID3v2::Header header;
+  header.setMajorVersion(OutputVersion(from));
+  const ID3v2::FrameList& frames = from.frameList();
+  for (auto it = frames.begin(); it != frames.end(); ++it) {
+    ID3v2::Frame* copy = Remade(*it, header);
+    if (!copy) continue;
+    if (copy->frameID() == "TLEN" && timing.sampleRate > 0) {
+      copy->setText(String::number(static_cast<int>(timing.outputFrames * 1000 / timing.sampleRate)));
+    }
+    MoveInTime(copy, timing);
+    to->addFrame(copy);
+  }
+}
+
+// Items keep the case of their keys.
+void CopyApe(const APE::Tag& from, APE::Tag* to) {
+  const APE::ItemListMap& items = from.itemListMap();
+  for (auto it = items.begin(); it != items.end(); ++it) to->setItem(it->second.key(), it->second);
+}
+
+void CopyVersion1(const ID3v1::Tag& from, ID3v1::Tag* to) {
+  to->setTitle(from.title());
+  to->setArtist(from.artist());
+  to->setAlbum(from.album());
+  to->setYear(from.year());
+  to->setComment(from.comment());
+  to->setTrack(from.track());
+  to->setGenreNumber(from.genreNumber());  // Winamp's extended genres too
+}
+
+// Which of a file's tags hold anything (in memory: read, or made to be
+// written).
+int TagsOf(MPEG::File& file) {
+  int tags = MPEG::File::NoTags;
+  if (file.ID3v2Tag() && !file.ID3v2Tag()->isEmpty()) tags |= MPEG::File::ID3v2;
+  if (file.APETag() && !file.APETag()->isEmpty()) tags |= MPEG::File::APE;
+  if (file.ID3v1Tag() && !file.ID3v1Tag()->isEmpty()) tags |= MPEG::File::ID3v1;
+  return tags;
+}
+
+// What was written goes in `written`; a tag left empty (every frame of it
+// left out) is not written at all.
+bool Write(MPEG::File& from, const wchar_t* output, const TagTiming& timing,
+           ID3v2::Version version, int* written) {
+  int tags = TagsOf(from);
+  MPEG::File to(output, false);
+  if (!to.isOpen() || to.readOnly()) return false;
+  if (tags & MPEG::File::ID3v2) CopyVersion2(*from.ID3v2Tag(), to.ID3v2Tag(true), timing);
+  if (tags & MPEG::File::APE) CopyApe(*from.APETag(), to.APETag(true));
+  if (tags & MPEG::File::ID3v1) CopyVersion1(*from.ID3v1Tag(), to.ID3v1Tag(true));
+  *written = TagsOf(to);
+  return *written == MPEG::File::NoTags ||
+         to.save(*written, File::StripOthers, version, File::DoNotDuplicate);
+}
+
+// The tags that were written are there, in their version, and between them
+// lies the audio, whole: the file is exactly as long as tags and audio
+// together, and the audio begins and ends as it did.
+bool ReadsBack(const wchar_t* path, int tags, ID3v2::Version version, const AudioProbe& probe) {
+  FileStream stream(path, true);
+  if (!stream.isOpen()) return false;
+  MPEG::File file(&stream, ID3v2::FrameFactory::instance(), false);
+  if (TagsOf(file) != tags) return false;
+  long front = 0, back = 0;
+  if (tags & MPEG::File::ID3v2) {
+    if (file.ID3v2Tag()->header()->majorVersion() != static_cast<unsigned int>(version)) return false;
+    front = file.ID3v2Tag()->header()->completeTagSize();
+  }
+  if (tags & MPEG::File::APE) back += file.APETag()->footer()->completeTagSize();
+  if (tags & MPEG::File::ID3v1) back += kVersion1Size;
+  return stream.length() == front + probe.size + back && Matches(stream, front, probe.head) &&
+         Matches(stream, front + probe.size - static_cast<long>(probe.tail.size()), probe.tail);
 }
 
 }  // namespace
 
-void TagCopier::Copy(mpg123_handle* decoder, lame_global_flags* encoder) {
-  mpg123_id3v1* version1 = nullptr;
-  mpg123_id3v2* version2 = nullptr;
-  if (mpg123_id3(decoder, &version1, &version2) != MPG123_OK) return;
-  if (version2 && (version2->texts > 0 || version2->comments > 0 || version2->pictures > 0)) {
-    id3tag_init(encoder);
-    id3tag_v2_only(encoder);
-    CopyVersion2(*version2, encoder);
-  } else if (version1) {
-    id3tag_init(encoder);
-    CopyVersion1(*version1, encoder);
-  }
-}
-
-void TagCopier::CopyVersion2(const mpg123_id3v2& tags, lame_global_flags* encoder) {
-  unsigned short text[kMaxText], description[kMaxText];
-  for (size_t i = 0; i < tags.texts; ++i) {
-    const mpg123_text& frame = tags.text[i];
-    if (!IsCopiedTextFrame(frame.id) || !ToUtf16(frame.text, text)) continue;
-    char id[5] = {frame.id[0], frame.id[1], frame.id[2], frame.id[3], 0};
-    id3tag_set_textinfo_utf16(encoder, id, text);
-  }
-  for (size_t i = 0; i < tags.comments; ++i) {
-    const mpg123_text& comment = tags.comment_list[i];
-    if (!ToUtf16(comment.text, text) || !ToUtf16(comment.description, description)) continue;
-    char language[4] = {comment.lang[0], comment.lang[1], comment.lang[2], 0};
-    id3tag_set_comment_utf16(encoder, language, description, text);
-  }
-  CopyPicture(tags, encoder);
-}
-
-// The front cover, or else the first picture; LAME takes JPEG, PNG and GIF.
-void TagCopier::CopyPicture(const mpg123_id3v2& tags, lame_global_flags* encoder) {
-  const mpg123_picture* chosen = nullptr;
-  for (size_t i = 0; i < tags.pictures; ++i) {
-    const mpg123_picture& picture = tags.picture[i];
-    if (!chosen || picture.type == mpg123_id3_pic_front_cover) chosen = &picture;
-    if (picture.type == mpg123_id3_pic_front_cover) break;
-  }
-  if (chosen && chosen->data && chosen->size > 0) {
-    id3tag_set_albumart(encoder, reinterpret_cast<const char*>(chosen->data), chosen->size);
-  }
-}
-
-void TagCopier::CopyVersion1(const mpg123_id3v1& tag, lame_global_flags* encoder) {
-  char text[32];
-  Trimmed(tag.title, sizeof tag.title, text);
-  id3tag_set_title(encoder, text);
-  Trimmed(tag.artist, sizeof tag.artist, text);
-  id3tag_set_artist(encoder, text);
-  Trimmed(tag.album, sizeof tag.album, text);
-  id3tag_set_album(encoder, text);
-  Trimmed(tag.year, sizeof tag.year, text);
-  id3tag_set_year(encoder, text);
-  // ID3v1.1 keeps the track in the comment's last byte, after a null.
-  bool hasTrack = tag.comment[28] == 0 && tag.comment[29] != 0;
-  Trimmed(tag.comment, hasTrack ? 28 : sizeof tag.comment, text);
-  id3tag_set_comment(encoder, text);
-  if (hasTrack) {
-    wsprintfA(text, "%d", static_cast<unsigned char>(tag.comment[29]));
-    id3tag_set_track(encoder, text);
-  }
-  if (tag.genre != 255) {
-    wsprintfA(text, "%d", tag.genre);
-    id3tag_set_genre(encoder, text);
-  }
+bool TagCopier::Copy(const wchar_t* input, const wchar_t* output, const TagTiming& timing) {
+  if (!input || !output) return false;
+  FileStream source(input, true);  // the user's file is never opened for writing
+  if (!source.isOpen()) return false;
+  MPEG::File from(&source, ID3v2::FrameFactory::instance(), false);
+  if (TagsOf(from) == MPEG::File::NoTags) return true;
+  ID3v2::Version version = from.ID3v2Tag() ? OutputVersion(*from.ID3v2Tag()) : ID3v2::v4;
+  AudioProbe probe;
+  int written = MPEG::File::NoTags;
+  return ReadProbe(output, &probe) && Write(from, output, timing, version, &written) &&
+         ReadsBack(output, written, version, probe);
 }

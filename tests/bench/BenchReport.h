@@ -17,6 +17,12 @@ struct SettingResult {
   Samples encodeWall, encodeCpu;
 };
 
+// The end of a conversion, timed on its own: one input, every round.
+struct FinishResult {
+  std::string input;
+  Samples wall;
+};
+
 struct MemoryRun {
   int seconds = 0;
   MemoryResult result;
@@ -34,8 +40,10 @@ class BenchReport {
   bool haveResponsiveness = false;
   ResponsivenessResult responsiveness;
   std::vector<MemoryRun> memory;
+  std::vector<FinishResult> finishes;
 
   std::string Markdown() const;
+  std::string FinishSection() const;
 
  private:
   std::string WallTable() const;

@@ -59,7 +59,9 @@ void JobBench::ShowProgress(int percent) {
   SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-// Called by the worker after the flush, the tag and the file's close.
+void JobBench::ConversionFinishing() { finishWall_ = Stopwatch::Now(); }
+
+// Called by the worker once the file is in place.
 void JobBench::ShowConversionEnd(JobEnding ending) {
   endWall_ = Stopwatch::Now();
   endCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());

@@ -22,12 +22,6 @@ using TestSignals::kRate;
 constexpr long kInputFrames = 6 * kRate;
 constexpr long kMp3Frame = 1152;
 
-std::wstring Here(const std::wstring& name) {
-  wchar_t path[MAX_PATH];
-  GetFullPathNameW(name.c_str(), MAX_PATH, path, nullptr);
-  return path;
-}
-
 std::wstring Wide(const char* text) { return std::wstring(text, text + strlen(text)); }
 
 long FramesOf(const char* name) { return static_cast<long>(TestMp3::Read(name).Frames()); }

@@ -6,7 +6,6 @@
 #include "DspPluginHost.h"
 #include "JobTestSupport.h"
 #include "RecorderLog.h"
-#include "Mp3FileWriter.h"
 #include "TestFiles.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
@@ -118,44 +117,6 @@ TEST_F(ProcessingJobTest, ACountOutOfRangeKeepsTheWholeSlice) {
   JobRunner runner;
   ConvertWith("test_wrongcount", runner);
   EXPECT_NEAR(static_cast<long>(TestMp3::Read(output_).Frames()), inputFrames_, kFrameSamples);
-}
-
-void SetText(lame_t encoder, const char* id, const wchar_t* text) {
-  std::vector<unsigned short> value = {0xFEFF};
-  value.insert(value.end(), text, text + wcslen(text) + 1);
-  id3tag_set_textinfo_utf16(encoder, id, value.data());
-}
-
-// Latin, Cyrillic and Japanese text, a comment and a front cover.
-void TagInput(lame_t encoder) {
-  id3tag_init(encoder);
-  id3tag_v2_only(encoder);
-  SetText(encoder, "TIT2", L"Caf\u00e9 cr\u00e8me");
-  SetText(encoder, "TPE1", L"\u041a\u0438\u043d\u043e");
-  SetText(encoder, "TALB", L"\u65e5\u672c\u8a9e\u306e\u30a2\u30eb\u30d0\u30e0");
-  SetText(encoder, "TRCK", L"7/12");
-  SetText(encoder, "TYER", L"1999");
-  SetText(encoder, "TCON", L"Rock");
-  const unsigned short empty[] = {0xFEFF, 0};
-  const unsigned short comment[] = {0xFEFF, 'n', 0x00fc, ' ', 0x0436, ' ', 0x3042, 0};
-  id3tag_set_comment_utf16(encoder, "eng", empty, comment);
-  std::string picture = "\x89PNG\r\n\x1a\n";
-  for (int i = 0; i < 3000; ++i) picture.push_back(static_cast<char>(i * 37 % 256));
-  id3tag_set_albumart(encoder, picture.data(), picture.size());
-}
-
-// Every tag reaches the output; the Linux side compares them frame by frame
-// (tags_check.py), and the output still decodes to the input's exact length.
-TEST_F(ProcessingJobTest, TheInputsTagsAreCarriedOver) {
-  Mp3FileWriter writer;
-  ASSERT_TRUE(writer.Open(input_, kRate, 2, 192, TagInput));
-  ASSERT_TRUE(writer.Append(TestSignals::MusicLike(2 * kRate, 0)));
-  ASSERT_TRUE(writer.Finish());
-  JobRunner runner;
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  runner.RunToEnd();
-  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
-  EXPECT_EQ(TestMp3::Read(output_).Frames(), TestMp3::Read(input_).Frames());
 }
 
 // What the window does when the worker thread cannot be started: the file
