@@ -349,7 +349,7 @@ TEST_F(AppEndToEndTest, AnOutputInUseIsToldAndFinishedWorkIsKept) {
   DeleteFileW(kept.c_str());
   SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
   WriteAll(target, "the user's own file");
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"e2e_long.mp3"));
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_long.mp3"));
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", target);
   app_.AnswerMessageBox(20000, IDYES);
   struct Case {
