@@ -10,6 +10,7 @@
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
+#include "PluginCallGuard.h"
 #include "resources/resource.h"
 
 #define VT_WIDE_TEXT(text) L##text
@@ -29,6 +30,10 @@ constexpr UINT kShowProgressMessage = WM_APP + 1;
 constexpr UINT kPluginFaultMessage = WM_APP + 2;
 // How long a plug-in call may take before Stop and the close offer to quit.
 constexpr DWORD kNotRespondingMs = 5000;
+// After Stop, how often the window looks whether the plug-in call in hand
+// has stopped responding (wParam of WM_TIMER).
+constexpr UINT_PTR kStopWatchTimer = 1;
+constexpr UINT kStopWatchMs = 250;
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
 
@@ -85,9 +90,9 @@ MainWindow::~MainWindow() {}
 
 void MainWindow::OnAttached() {
   KComponent::OnAttached();
-  job.SetModule(nullptr);
+  PluginCallGuard::LetCallbackFaultsThrough();
+  job.SetPlugin(&dspHost.Plugin());
   job.Volume() = kInitialVolume;
-  job.Converting() = 0;
   AttachControls();
   SetText(L"MP3 Vellumtone");
   windowIcon.LoadIconResource(IDI_MAIN);
@@ -110,6 +115,10 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   if (message == kPluginFaultMessage) {
     DropFaultedPlugin();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kStopWatchTimer) {
+    WatchStop();
     return 0;
   }
   if (message == WM_WA_IPC && IsPluginQuery(wParam, lParam)) return ipc.Answer(wParam, lParam);
@@ -150,10 +159,11 @@ void MainWindow::AttachControls() {
 }
 
 void MainWindow::Destroy() {
-  if (IsRunning() || job.IsActive()) {
+  if (!job.State().IsIdle()) {
     OfferToQuitIfStuck();
     return;
   }
+  if (RefusedInsidePluginCall()) return;
   job.FreeBlockBuffer();
   dspHost.Unload();
   winampWindow.Destroy();
@@ -175,7 +185,7 @@ void MainWindow::ButtonPressed(KButton* button) {
   } else if (button == &browseOutputButton) {
     ChooseOutput();
   } else if (button == &convertButton) {
-    if (job.Converting() != 0) {
+    if (job.State().IsConverting()) {
       StopJob();
     } else {
       StartConversion();
@@ -185,7 +195,12 @@ void MainWindow::ButtonPressed(KButton* button) {
   }
 }
 
-void MainWindow::Run() { job.Run(running, stopRequested, display); }
+// The job's state says what the worker does; the thread's own flag is only
+// cleared as the thread class expects.
+void MainWindow::Run() {
+  job.Run(display);
+  running = false;
+}
 
 void MainWindow::TrackBarMoved(KTrackBar* trackBar) {
   if (trackBar == &volumeTrackBar) job.Volume() = volumeTrackBar.GetValue();
@@ -215,6 +230,7 @@ void MainWindow::ChooseOutput() {
 }
 
 void MainWindow::ChoosePlugin() {
+  if (RefusedInsidePluginCall()) return;
   KString path = dspHost.GetFilePath();
   if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
   dspHost.Unload();  // a fault in its Quit is told, and the new choice goes on
@@ -222,45 +238,65 @@ void MainWindow::ChoosePlugin() {
   ipc.SetPluginPath(path);
   if (!dspHost.Load(path, GetHWND())) return;
   dspTextBox.SetText(dspHost.GetDescription());
-  job.SetModule(dspHost.GetModule());
 }
 
 // Configure stays usable during a preview; a fault in the settings window
-// also ends the preview, which must not call the plug-in again.
+// also ends the preview: the worker sees the fault before its next slice.
 void MainWindow::Configure() {
-  if (dspHost.Configure()) return;
-  ForgetPlugin();
-  if (IsRunning()) RequestStop();
+  if (RefusedInsidePluginCall()) return;
+  if (!dspHost.Configure()) ForgetPlugin();
 }
 
+// Told once, by whichever side dropped it first.
 void MainWindow::DropFaultedPlugin() {
-  if (!dspHost.GetModule()) return;  // dropped already, by a fault of Config
-  dspHost.TellCrash(GetHWND());
-  dspHost.Abandon();
+  dspHost.DropAfterFault();
   ForgetPlugin();
 }
 
-void MainWindow::ForgetPlugin() {
-  job.SetModule(nullptr);
-  dspTextBox.SetText(KString());
+void MainWindow::ForgetPlugin() { dspTextBox.SetText(KString()); }
+
+// A plug-in's settings window that leaves the main window enabled runs
+// inside Config: loading another plug-in, configuring again or closing
+// would unload the library under it.
+bool MainWindow::RefusedInsidePluginCall() {
+  if (!dspHost.IsInsideCall()) return false;
+  Tell(L"The DSP plug-in's settings window is open. Close it first.", L"Oops!",
+       MB_ICONWARNING);
+  return true;
 }
 
+// A plug-in that takes long per call holds the stop up until its call
+// returns; if that takes too long, the user is asked without pressing Stop
+// again.
 void MainWindow::StopJob() {
-  RequestStop();
-  OfferToQuitIfStuck();
+  job.RequestStop();
+  if (job.State().IsStuckInPlugin(kNotRespondingMs)) {
+    OfferToQuitIfStuck();
+  } else if (job.State().IsStopping()) {
+    SetTimer(GetHWND(), kStopWatchTimer, kStopWatchMs, nullptr);
+  }
+}
+
+void MainWindow::WatchStop() {
+  if (!job.State().IsStopping()) {
+    KillTimer(GetHWND(), kStopWatchTimer);
+  } else if (job.State().IsStuckInPlugin(kNotRespondingMs)) {
+    KillTimer(GetHWND(), kStopWatchTimer);  // asked once; the close asks again
+    OfferToQuitIfStuck();
+  }
 }
 
 // Yes ends the program at once: the worker cannot be stopped while it is
 // inside the plug-in, and nothing else would end it. Its unfinished output
 // goes first.
 void MainWindow::OfferToQuitIfStuck() {
-  if (!job.IsStuckInPlugin(kNotRespondingMs)) return;
+  if (!job.State().IsStuckInPlugin(kNotRespondingMs)) return;
   int answer = MessageBoxW(GetHWND(),
                            L"The DSP plug-in is not responding. Quit the program? The unfinished "
                            L"output will be deleted.",
                            L"MP3 Vellumtone", MB_YESNO | MB_ICONWARNING);
   if (answer != IDYES) return;
-  if (job.IsStuckInPlugin(0)) job.DeleteUnfinishedOutput();
+  if (job.State().IsStuckInPlugin(0)) job.DeleteUnfinishedOutput();
   TerminateProcess(GetCurrentProcess(), 1);
 }
 
@@ -296,7 +332,7 @@ bool MainWindow::OpenCheckedInput(bool measureLength) {
 void MainWindow::StartPreview() {
   // The previous job's worker may still be finishing (its result box can be
   // up while the window is usable again after another modal box closed).
-  if (job.IsActive()) return;
+  if (!job.State().IsIdle()) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -309,8 +345,7 @@ void MainWindow::StartPreview() {
     return;
   }
   ShowPreviewStart();
-  job.MarkActive();
-  if (!Start()) {
+  if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();
     SetMarquee(false);
@@ -320,7 +355,7 @@ void MainWindow::StartPreview() {
 }
 
 void MainWindow::StartConversion() {
-  if (job.IsActive()) return;
+  if (!job.State().IsIdle()) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -335,6 +370,7 @@ void MainWindow::StartConversion() {
          MB_ICONWARNING);
     return;
   }
+  if (!OutputReplaceable()) return;
   int position = bitRateComboBox.GetSelection();
   int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
   if (!OpenCheckedInput(true)) return;
@@ -349,15 +385,24 @@ void MainWindow::StartConversion() {
     return;
   }
   ShowConversionStart();
-  job.Converting() = 1;
-  job.MarkActive();
-  if (!Start()) {
+  if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();
-    job.Converting() = 0;
     ShowIdle();
     Tell(L"Cannot start the conversion!", L"Error", MB_ICONERROR);
   }
+}
+
+// A target that a player holds open, or that is read-only, is found before
+// anything is encoded, with the reason the system gives.
+bool MainWindow::OutputReplaceable() {
+  DWORD error = OutputFile::CheckReplaceable(outputFilePath);
+  if (error == ERROR_SUCCESS) return true;
+  KString text = KString(L"The output file cannot be replaced:\n") + outputFilePath + L"\n\n" +
+                 OutputFile::DescribeError(error) +
+                 L"\n\nClose it in the program that uses it, or choose another output file.";
+  Tell(text, L"Oops!", MB_ICONWARNING);
+  return false;
 }
 
 void MainWindow::ShowAbout() {
@@ -479,5 +524,15 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
       window_.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",
                    L"Error", MB_ICONERROR);
       break;
+    case JobEnding::KeptAside:
+      window_.TellKeptAside();
+      break;
   }
+}
+
+void MainWindow::TellKeptAside() {
+  KString text = KString(L"The conversion finished, but the output file could not be replaced:\n") +
+                 outputFilePath + L"\n\n" + OutputFile::DescribeError(job.OutputMoveError()) +
+                 L"\n\nThe converted file was kept as:\n" + job.KeptOutputPath();
+  Tell(text, L"Error", MB_ICONWARNING);
 }

@@ -54,6 +54,7 @@ class MainWindow : public KHotPluggedDialog,
   void ChoosePlugin();
   void StartPreview();
   void StartConversion();
+  bool OutputReplaceable();
   void ShowAbout();
 
   // The steps before a job that both Play and Convert take; false after
@@ -65,6 +66,7 @@ class MainWindow : public KHotPluggedDialog,
   void ShowIdle();
   void SetMarquee(bool on);
   void Tell(const wchar_t* text, const wchar_t* caption, UINT icon);
+  void TellKeptAside();
   // WM_WA_IPC with both parameters 0 is also the dialog manager's
   // DM_GETDEFID; it is a plug-in's version query only when a plug-in asks.
   bool IsPluginQuery(WPARAM wParam, LPARAM lParam) const;
@@ -72,7 +74,10 @@ class MainWindow : public KHotPluggedDialog,
   // After a plug-in faulted: it is dropped and the user told.
   void DropFaultedPlugin();
   void ForgetPlugin();
+  bool RefusedInsidePluginCall();
   void StopJob();
+  // After Stop, until the job stops: asks once if the plug-in hangs.
+  void WatchStop();
   // A plug-in call that does not return: the user may end the program.
   void OfferToQuitIfStuck();
 

@@ -6,14 +6,20 @@
 # inputs). With arguments, the report goes to build/bench/BENCHMARKS.md
 # instead, so a short trial run does not replace the real figures.
 # --preview-only measures only the preview and replaces that section of
-# BENCHMARKS.md, keeping the rest.
+# BENCHMARKS.md, keeping the rest; --end-only likewise the end of a
+# conversion (further arguments go to the benchmark program, e.g.
+# --repeat 3).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/common.sh"
 
 preview_only=0
+end_only=0
 if [[ ${1:-} == --preview-only ]]; then
   preview_only=1
+  shift
+elif [[ ${1:-} == --end-only ]]; then
+  end_only=1
   shift
 fi
 
@@ -24,8 +30,24 @@ vt_start_sound_server
 vt_start_wineserver
 
 report=$root/BENCHMARKS.md
-(($# == 0)) || report=$VT_BUILD/bench/BENCHMARKS.md
+(($# == 0 || end_only)) || report=$VT_BUILD/bench/BENCHMARKS.md
 mkdir -p "$VT_BUILD/bench"
+if ((end_only)); then
+  wine "$VT_BUILD/tests/bench/vellumtone_bench.exe" --end-only --out "$session/end.md" "$@"
+  # The new section takes the old one's place, before the preview's.
+  awk -v new="$session/end.md" '
+    /^## End of a conversion/ { skip = 1; next }
+    /^## Preview responsiveness/ {
+      if (last != "") print ""
+      while ((getline line < new) > 0) print line
+      print ""
+      skip = 0
+    }
+    !skip { print; last = $0 }' "$report" >"$session/report.md"
+  cp "$session/report.md" "$report"
+  echo "Report: $report"
+  exit 0
+fi
 if ((preview_only)); then
   sed '/^## Preview responsiveness/,$d' "$report" >"$session/figures.md"
 else

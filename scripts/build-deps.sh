@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds libmpg123, LAME (library and its command-line encoder) and libao as
-# static 32-bit Windows libraries from Debian's source packages, into a cache
+# Builds libmpg123, LAME (library and its command-line encoder), libao and
+# TagLib as static 32-bit Windows libraries from Debian's source packages,
+# all of them as releases (NDEBUG: no library assertion can put up a box in
+# the user's program), into a cache
 # folder outside the repository. Prints the install prefix on its last line.
 # A second run with the same sources, patches and toolchain does nothing.
 set -euo pipefail
@@ -12,7 +14,13 @@ declare -A orig_sha=(
   [mpg123_1.31.2.orig.tar.bz2]=b17f22905e31f43b6b401dfdf6a71ed11bb7d056f68db449d70b9f9ae839c7de
   [lame_3.100.orig.tar.gz]=ddfe36cab873794038ae2c1210557ad34857a4b6bdc515785d1da9e175b1da1e
   [libao_1.2.2+20180113.orig.tar.gz]=cc9e68134e74f62a1feb6d07e4a0fb565351d80205d1e5d48d540b6abc4cf07d
+  [taglib_1.13.orig.tar.gz]=58f08b4db3dc31ed152c04896ee9172d22052bc7ef12888028c01d8b1d60ade0
 )
+# Debian's own packaging patches that do not apply to a Windows build:
+# TagLib's bundled utf8-cpp instead of Debian's package, and taglib-config's
+# dpkg lookup.
+skipped_patches=" 0001-Use-system-libutf8cpp-library.patch 0002-Make-taglib-config-arch-independent.patch "
+
 
 # LAME's configure cannot read the MinGW gcc version and would build at -O0;
 # the flags are given explicitly (and checked below). -msse is also what lets
@@ -20,12 +28,15 @@ declare -A orig_sha=(
 # x87 unit (Debian's MinGW gcc does so already with -msse2: the encoder came
 # out the same and no faster, but another compiler might not). The program
 # therefore needs a CPU with SSE2.
-OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2 -mfpmath=sse"
-MPG123_CFLAGS="-O2 -msse -msse2"
-AO_CFLAGS="-O2"
+OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2 -mfpmath=sse -DNDEBUG"
+MPG123_CFLAGS="-O2 -msse -msse2 -DNDEBUG"
+AO_CFLAGS="-O2 -DNDEBUG"
+# Static, without zlib (compressed ID3v2 frames are rare; TagLib keeps them
+# as they are), without its bindings, tests and examples.
+TAGLIB_CXXFLAGS="-O2 -DNDEBUG"
 
 key=$( { vt_toolchain_id; printf '%s\n' "${orig_sha[@]}" | sort; \
-         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS"; \
+         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS|$TAGLIB_CXXFLAGS"; \
          cat "$0" "$here"/patches/*.patch; } | sha256sum | cut -c1-16)
 prefix=$VT_CACHE/deps/$key
 if [[ -f $prefix/.complete ]]; then
@@ -46,7 +57,7 @@ fetch_sources() {
   if ((missing)); then
     # Auxiliary files (a signature, libao's diff) may answer 404; only the
     # orig tarballs matter, and they are checked against pinned sums below.
-    (cd "$src" && apt-get source --download-only mpg123 lame libao >&2) || true
+    (cd "$src" && apt-get source --download-only mpg123 lame libao taglib >&2) || true
   fi
   for f in "${!orig_sha[@]}"; do
     if [[ ! -f $src/$f ]]; then
@@ -72,6 +83,7 @@ unpack() {
         line=${line%%#*}
         read -r name opts <<<"$line" || true
         [[ -z ${name:-} ]] && continue
+        [[ $skipped_patches == *" $name "* ]] && continue
         patch -d "$dir" ${opts:--p1} -s -N < "$dir/debian/patches/$name" >&2
       done < "$dir/debian/patches/series"
     fi
@@ -129,10 +141,34 @@ build_libao() {
   make install >&2
 }
 
+build_taglib() {
+  unpack taglib
+  cmake -S "$work/taglib" -B "$work/taglib/build" -G Ninja \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER="$VT_CC" -DCMAKE_CXX_COMPILER="$VT_CXX" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="$TAGLIB_CXXFLAGS" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF \
+    -DBUILD_BINDINGS=OFF -DBUILD_TESTING=OFF -DBUILD_EXAMPLES=OFF >&2
+  cmake --build "$work/taglib/build" -j"$(nproc)" >&2
+  cmake --install "$work/taglib/build" >&2
+}
+
+# A library that still calls the C runtime's assert would show its
+# "Assertion failed!" box and end the user's program.
+check_no_asserts() {
+  local found
+  found=$("$VT_HOST-nm" -A "$prefix"/lib/*.a 2>/dev/null | grep -E ' U (__imp_)?__w?assert$' || true)
+  if [[ -n $found ]]; then
+    echo "build-deps: built with assertions left in:" >&2
+    echo "$found" >&2; exit 1
+  fi
+}
+
 fetch_sources
 (build_mpg123)
 (build_lame)
 (build_libao)
+(build_taglib)
+check_no_asserts
 rm -rf "$work"
 touch "$prefix/.complete"
 echo "$prefix"

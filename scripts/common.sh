@@ -8,6 +8,19 @@ VT_HOST=i686-w64-mingw32
 VT_CC=$VT_HOST-gcc-posix
 VT_CXX=$VT_HOST-g++-posix
 
+# The libraries' orig tarballs and their SHA-256 sums as build-deps.sh pins
+# them, one "name sum" a line: every library it builds, read from its table.
+vt_pinned_sources() {
+  sed -n '/^declare -A orig_sha=(/,/^)/s/^ *\[\([^]]*\)\]=\([0-9a-f]\{64\}\).*/\1 \2/p' \
+    "$(dirname "${BASH_SOURCE[0]}")/build-deps.sh"
+}
+
+# The project's version in the tree of commit $2 of repository $1.
+vt_version_at() {
+  git -C "$1" show "$2:CMakeLists.txt" |
+    sed -n 's/^project(MP3Vellumtone VERSION \([0-9.]*\).*/\1/p'
+}
+
 vt_toolchain_id() {
   "$VT_CC" -dumpfullversion 2>/dev/null || "$VT_CC" -dumpversion
 }

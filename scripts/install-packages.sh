@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need: the MinGW-w64
 # cross toolchain, 32-bit Wine, a headless X server, a user-space PulseAudio,
-# and the Linux-side tools that check the program's output files.
+# and the Linux-side tools that make the tests' tagged MP3 files and check
+# the program's output files.
 # Idempotent: returns at once when everything is already there.
 set -euo pipefail
 
 packages=(
   mingw-w64 g++-mingw-w64-i686-posix
   wine wine32:i386 fonts-wine
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool openbox
   pulseaudio pulseaudio-utils
   cmake ninja-build googletest make pkg-config
   imagemagick mpg123 sox locales
+  ffmpeg lame python3-mutagen
   dpkg-dev ca-certificates bzip2 xz-utils patch
 )
 

@@ -29,6 +29,9 @@ if mount -t tmpfs -o size=256k vellumtone-small "$small_disk" 2>/dev/null; then
 fi
 
 vt_start_wineserver
+# Tests that change the display's scale (LogPixels, prefix-wide) put it back;
+# one that was killed could not, so every run starts at 100 %.
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 
 export VELLUMTONE_WINE=$(command -v wine)
 cd "$VT_BUILD"

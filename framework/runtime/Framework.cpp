@@ -5,6 +5,7 @@
 #include <malloc.h>
 #include <new>
 
+#include "KDpi.h"
 #include "KFont.h"
 #include "KFrameworkState.h"
 
@@ -14,6 +15,17 @@ LONG useCount = 0;
 CRITICAL_SECTION creationLock;
 KFrameworkState* state = nullptr;
 KFont* stockGuiFont = nullptr;
+
+// The default font at the scales other than the stock font's, one per
+// scale in use (a few displays at most); owned, freed by the last stop.
+constexpr int kMaxScaledFonts = 16;
+constexpr int kGuiFontPoints = 8;
+struct ScaledFont {
+  UINT dpi;
+  KFont* font;
+};
+ScaledFont scaledFonts[kMaxScaledFonts] = {};
+int scaledFontCount = 0;
 
 using HeapSetInformationFunction = BOOL(WINAPI*)(HANDLE, HEAP_INFORMATION_CLASS, PVOID, SIZE_T);
 
@@ -28,6 +40,31 @@ void UseLowFragmentationHeap() {
   ULONG lowFragmentation = 2;
   heapSetInformation(reinterpret_cast<HANDLE>(_get_heap_handle()), HeapCompatibilityInformation,
                      &lowFragmentation, sizeof lowFragmentation);
+}
+
+KFont* MakeScaledGuiFont(HFONT stock, UINT dpi) {
+  LOGFONTW font;
+  if (!GetObjectW(stock, sizeof font, &font)) return nullptr;
+  font.lfHeight = KDpi::FontHeight(kGuiFontPoints, dpi);
+  font.lfWidth = 0;
+  HFONT scaled = CreateFontIndirectW(&font);
+  if (!scaled) return nullptr;
+  KFont* wrapper = new (std::nothrow) KFont(scaled, true);
+  if (!wrapper) DeleteObject(scaled);
+  return wrapper;
+}
+
+// True when the stock font already has the height the scale asks for, as
+// it has at 96 DPI (and wherever the system made it at that scale).
+bool StockFontFits(HFONT stock, UINT dpi) {
+  LOGFONTW font;
+  return GetObjectW(stock, sizeof font, &font) &&
+         font.lfHeight == KDpi::FontHeight(kGuiFontPoints, dpi);
+}
+
+void FreeScaledFonts() {
+  for (int i = 0; i < scaledFontCount; ++i) delete scaledFonts[i].font;
+  scaledFontCount = 0;
 }
 
 void RegisterCommonControls() {
@@ -52,6 +89,7 @@ void StartFramework(HINSTANCE instance) {
 void StopFramework() {
   if (--useCount != 0) return;
   DeleteCriticalSection(&creationLock);
+  FreeScaledFonts();
   delete stockGuiFont;
   stockGuiFont = nullptr;
   delete state;
@@ -72,3 +110,25 @@ KFont* GetStockGuiFont() {
 }
 
 CRITICAL_SECTION* GetCreationLock() { return &creationLock; }
+
+KFont* GetGuiFontForDpi(UINT dpi) {
+  KFont* stock = GetStockGuiFont();
+  if (!stock || StockFontFits(stock->GetHFont(), dpi)) return stock;
+  for (int i = 0; i < scaledFontCount; ++i) {
+    if (scaledFonts[i].dpi == dpi) return scaledFonts[i].font;
+  }
+  if (scaledFontCount == kMaxScaledFonts) return stock;
+  KFont* scaled = MakeScaledGuiFont(stock->GetHFont(), dpi);
+  if (!scaled) return stock;
+  scaledFonts[scaledFontCount++] = {dpi, scaled};
+  return scaled;
+}
+
+bool IsGuiFont(HFONT font) {
+  if (!font) return false;
+  if (stockGuiFont && stockGuiFont->GetHFont() == font) return true;
+  for (int i = 0; i < scaledFontCount; ++i) {
+    if (scaledFonts[i].font->GetHFont() == font) return true;
+  }
+  return false;
+}

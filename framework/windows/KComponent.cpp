@@ -1,6 +1,7 @@
 #include "KComponent.h"
 
 #include "Framework.h"
+#include "KDpi.h"
 #include "KFont.h"
 #include "KFrameworkState.h"
 #include "KMousePointer.h"
@@ -99,7 +100,7 @@ LRESULT KComponent::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 void KComponent::SetFont(KFont* font) {
   font_ = font;
   if (window_ && font_) {
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->GetHFont()), TRUE);
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(FontAtWindowScale()), TRUE);
   }
 }
 
@@ -206,8 +207,15 @@ bool KComponent::CreateControlWindow() {
 }
 
 void KComponent::SendFontToWindow() {
-  HFONT font = GetFont() ? GetFont()->GetHFont() : nullptr;
-  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(FontAtWindowScale()), TRUE);
+}
+
+// The default font stands for "the system's font at the window's scale";
+// any other font is the application's choice and goes as it is.
+HFONT KComponent::FontAtWindowScale() {
+  KFont* font = GetFont();
+  if (font && font == GetStockGuiFont()) font = GetGuiFontForDpi(KDpi::OfWindow(window_));
+  return font ? font->GetHFont() : nullptr;
 }
 
 void KComponent::ApplyEnabledState() { EnableWindow(window_, IsEnabled()); }

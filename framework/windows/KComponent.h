@@ -72,6 +72,8 @@ class KComponent {
   LRESULT DefaultProcessing(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  HFONT FontAtWindowScale();
+
   KString className_;
   KString text_;
   HWND window_;

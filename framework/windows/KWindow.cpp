@@ -5,6 +5,7 @@
 #include "Framework.h"
 #include "KButton.h"
 #include "KComboBox.h"
+#include "KFont.h"
 #include "KFrameworkState.h"
 #include "KIcon.h"
 #include "KTrackBar.h"
@@ -29,6 +30,17 @@ Control* ControlOf(LPARAM lParam) {
 // (TB_THUMBPOSITION) nor the end of the movement (TB_ENDTRACK).
 bool IsForwardedScrollCode(WORD code) {
   return code <= TB_PAGEDOWN || code == TB_THUMBTRACK || code == TB_TOP || code == TB_BOTTOM;
+}
+
+// A child that shows the default font gets it at the window's new scale;
+// a font the application chose stays.
+BOOL CALLBACK RescaleDefaultFont(HWND child, LPARAM dpi) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+  KFont* scaled = IsGuiFont(font) ? GetGuiFontForDpi(static_cast<UINT>(dpi)) : nullptr;
+  if (scaled && scaled->GetHFont() != font) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(scaled->GetHFont()), TRUE);
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -59,6 +71,8 @@ LRESULT KWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_HSCROLL:
     case WM_VSCROLL:
       return OnScroll(window, message, wParam, lParam);
+    case WM_DPICHANGED:
+      return OnDpiChanged(window, wParam, lParam);
     default:
       return DefaultProcessing(window, message, wParam, lParam);
   }
@@ -104,6 +118,22 @@ LRESULT KWindow::OnScroll(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
   }
   return DefaultProcessing(window, message, wParam, lParam);
+}
+
+// A per-monitor-aware window moved to a display of another scale. A dialog
+// has been rescaled by the dialog manager in the default processing (its
+// size, its controls and its template's font); any window takes the size
+// the system suggests, which keeps it the same to the eye, and the
+// children that show the default font get it at the new scale.
+LRESULT KWindow::OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = DefaultProcessing(window, WM_DPICHANGED, wParam, lParam);
+  if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  EnumChildWindows(window, RescaleDefaultFont, HIWORD(wParam));
+  return result;
 }
 
 void KWindow::SetIcon(KIcon* icon) {

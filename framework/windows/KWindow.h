@@ -26,4 +26,5 @@ class KWindow : public KComponent {
   LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam);
   LRESULT OnScroll(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam);
 };

@@ -4,7 +4,9 @@
 // Markdown.
 //
 //   vellumtone_bench [--seconds N] [--repeat N] [--memory-seconds A,B]
-//                    [--work FOLDER] [--out FILE]
+//                    [--work FOLDER] [--out FILE] [--end-only]
+//
+// --end-only measures only the end of a conversion (its own section).
 #include <windows.h>
 
 #include <lame/lame.h>
@@ -23,6 +25,7 @@
 #include "LibraryBench.h"
 #include "ReferenceBench.h"
 #include "TestEnvironment.h"
+#include "TestMp3.h"
 
 namespace {
 
@@ -32,6 +35,7 @@ struct Options {
   std::vector<int> memorySeconds = {60, 3600};
   std::string work = VT_BENCH_WORK;
   std::string out;
+  bool endOnly = false;
 };
 
 struct Setting {
@@ -40,10 +44,17 @@ struct Setting {
 };
 constexpr Setting kSettings[] = {{320, 5}, {320, 0}, {320, 9}, {128, 5}};
 constexpr int kStartupRuns = 5;
+constexpr unsigned int kCoverBytes = 1536 * 1024;
 
 bool ParseOptions(int argc, char** argv, Options* options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string name = argv[i], value = argv[i + 1];
+  for (int i = 1; i < argc; ++i) {
+    std::string name = argv[i];
+    if (name == "--end-only") {
+      options->endOnly = true;
+      continue;
+    }
+    if (++i >= argc) return false;
+    std::string value = argv[i];
     if (name == "--seconds") {
       options->seconds = std::atoi(value.c_str());
     } else if (name == "--repeat") {
@@ -62,7 +73,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       return false;
     }
   }
-  return argc % 2 == 1 && options->seconds > 0 && options->repeat > 0;
+  return options->seconds > 0 && options->repeat > 0;
 }
 
 bool Check(bool ok, const char* what) {
@@ -99,10 +110,14 @@ class Benchmark {
     report_.librariesDescription = "libmpg123 (API " + std::to_string(MPG123_API_VERSION) + ", decoder \"" +
                                    program_.DecoderName() + "\"), LAME " + get_lame_version() +
                                    ", reference " + reference_.Version();
-    return MeasureStartup() && MeasureSpeed() && MeasureResponsiveness() && MeasureMemory();
+    if (options_.endOnly) return MeasureFinish();
+    return MeasureStartup() && MeasureSpeed() && MeasureFinish() && MeasureResponsiveness() &&
+           MeasureMemory();
   }
 
-  std::string Markdown() const { return report_.Markdown(); }
+  std::string Markdown() const {
+    return options_.endOnly ? report_.FinishSection() : report_.Markdown();
+  }
 
  private:
   bool MeasureStartup() {
@@ -161,6 +176,33 @@ class Benchmark {
     return true;
   }
 
+  // The end of a conversion without tags and with a 1.5 MB cover, whose tag
+  // TagLib writes in front of the audio.
+  bool MeasureFinish() {
+    std::string covered = work_ + "\\music_" + std::to_string(options_.seconds) + "s_cover.mp3";
+    if (!Check(CopyFileA(input_.Path().c_str(), covered.c_str(), FALSE) &&
+                   TestMp3::AddCover(covered, kCoverBytes),
+               "adding a cover to the input")) {
+      return false;
+    }
+    report_.finishes = {{"without tags", {}}, {"with a 1.5 MB cover (ID3v2.4)", {}}};
+    const std::string inputs[] = {input_.Path(), covered};
+    for (int round = 1; round <= options_.repeat; ++round) {
+      std::printf("End of a conversion, round %d of %d ...\n", round, options_.repeat);
+      std::fflush(stdout);
+      for (size_t i = 0; i < 2; ++i) {
+        Timing timing;
+        JobPhaseClock phases;
+        if (!Check(program_.Convert(inputs[i], work_ + "\\end_out.mp3", 320, 5, &timing, &phases),
+                   "the program's conversion")) {
+          return false;
+        }
+        report_.finishes[i].wall.Add(program_.FinishSeconds());
+      }
+    }
+    return true;
+  }
+
   bool MeasureResponsiveness() {
     std::printf("Probing the program's window ...\n");
     std::fflush(stdout);
@@ -206,7 +248,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: vellumtone_bench [--seconds N] [--repeat N] [--memory-seconds A,B] "
-                 "[--work FOLDER] [--out FILE]\n");
+                 "[--work FOLDER] [--out FILE] [--end-only]\n");
     return 2;
   }
   Benchmark benchmark(options);

@@ -16,14 +16,20 @@ struct SettingResult {
   Samples lameWall;  // less the process's start-up
   Samples decodeWall, decodeCpu;
   Samples encodeWall, encodeCpu;
-  // Seconds per phase (indexed by JobPhase): the program's job, and the
+  // Seconds per phase (indexed by BlockPhase): the program's job, and the
   // libraries alone, (c) for the decoding and (d) for the rest.
-  Samples programPhases[static_cast<int>(JobPhase::Count)];
-  Samples alonePhases[static_cast<int>(JobPhase::Count)];
+  Samples programPhases[static_cast<int>(BlockPhase::Count)];
+  Samples alonePhases[static_cast<int>(BlockPhase::Count)];
 
   // Adds one round's phases: the job's, and those of (c) and (d).
   void AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
                  const JobPhaseClock& encode);
+};
+
+// The end of a conversion, timed on its own: one input, every round.
+struct FinishResult {
+  std::string input;
+  Samples wall;
 };
 
 struct MemoryRun {
@@ -43,8 +49,10 @@ class BenchReport {
   bool haveResponsiveness = false;
   ResponsivenessResult responsiveness;
   std::vector<MemoryRun> memory;
+  std::vector<FinishResult> finishes;
 
   std::string Markdown() const;
+  std::string FinishSection() const;
 
  private:
   std::string WallTable() const;

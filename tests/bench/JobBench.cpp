@@ -27,12 +27,10 @@ bool JobBench::SetUp(const std::string& pluginPath) {
 bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
                        int quality, Timing* timing, JobPhaseClock* phases) {
   if (!Prepare(input, output, kbps, quality)) return false;
-  job_.SetModule(host_.GetModule());
-  job_.MarkActive();
-  job_.Converting() = 1;
+  job_.SetPlugin(&host_.Plugin());
   ending_ = JobEnding::Aborted;
   startWall_ = Stopwatch::Now();
-  if (!Start()) {
+  if (!job_.Begin() || !Start()) {
     job_.AbandonPrepared();
     job_.CloseInput();
     return false;
@@ -53,7 +51,8 @@ const char* JobBench::DecoderName() {
 
 void JobBench::Run() {
   startCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
-  job_.Run(running, stopRequested, *this);
+  job_.Run(*this);
+  running = false;
 }
 
 // As the program's window does: handed over without waiting for the redraw.
@@ -61,7 +60,9 @@ void JobBench::ShowProgress(int percent) {
   SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-// Called by the worker after the flush, the tag and the file's close.
+void JobBench::ConversionFinishing() { finishWall_ = Stopwatch::Now(); }
+
+// Called by the worker once the file is in place.
 void JobBench::ShowConversionEnd(JobEnding ending) {
   endWall_ = Stopwatch::Now();
   endCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
@@ -95,6 +96,6 @@ void JobBench::PumpUntilFinished() {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
   // The rest of the worker's end comes after the measured part.
-  while (job_.IsActive()) Sleep(1);
+  while (!job_.State().IsIdle()) Sleep(1);
   WaitForFinish();
 }

@@ -14,7 +14,7 @@
 // host, run the way the main window runs them. The progress goes to a real
 // progress bar owned by the calling thread, so every block's progress is a
 // call into another thread, as in the program. Timed from the job's start
-// to the end of its flush; the window's fixed pause before the result
+// until its file is in place; the window's fixed pause before the result
 // message is not part of it.
 class JobBench : public KThread, public JobDisplay {
  public:
@@ -34,7 +34,10 @@ class JobBench : public KThread, public JobDisplay {
   void ShowProgress(int percent) override;
   void StopMarquee() override {}
   void ShowPreviewEnd(JobEnding) override {}
+  void ConversionFinishing() override;
   void ShowConversionEnd(JobEnding ending) override;
+  // The last conversion's end: its flush, Info tag, tags and move into place.
+  double FinishSeconds() const { return endWall_ - finishWall_; }
 
  private:
   bool Prepare(const std::string& input, const std::string& output, int kbps, int quality);
@@ -46,6 +49,7 @@ class JobBench : public KThread, public JobDisplay {
   HWND progressBar_ = nullptr;
   HANDLE ended_ = nullptr;  // set by the worker at the conversion's end
   double startWall_ = 0;
+  double finishWall_ = 0;
   double endWall_ = 0;
   double startCpu_ = 0;
   double endCpu_ = 0;

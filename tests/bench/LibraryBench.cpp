@@ -25,10 +25,10 @@ bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, siz
     int count = lame_encode_buffer_interleaved(encoder, const_cast<short*>(&pcm[first]),
                                                static_cast<int>(samples / 2), out.data(),
                                                capacity);
-    phases->Lap(JobPhase::Encode);
+    phases->Lap(BlockPhase::Encode);
     ok = count >= 0;
     if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
-    phases->Lap(JobPhase::Write);
+    phases->Lap(BlockPhase::Write);
   }
   int count = lame_encode_flush(encoder, out.data(), capacity);
   if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
@@ -66,7 +66,7 @@ bool LibraryBench::Decode(const std::string& input, Timing* timing,
   do {
     result = mpg123_read(decoder, block.data(), block.size(), &done);
     total += done;
-    phases->Lap(JobPhase::Decode);
+    phases->Lap(BlockPhase::Decode);
   } while (result == MPG123_OK);
   mpg123_close(decoder);
   phases->Stop();
@@ -96,7 +96,7 @@ bool LibraryBench::Encode(const std::string& output, int kbps, int quality, Timi
   ok = EncodeInto(file, encoder, pcm_, blockSize_, phases) && ok;
   lame_close(encoder);
   std::fclose(file);
-  phases->Lap(JobPhase::Finish);
+  phases->Lap(BlockPhase::Finish);
   phases->Stop();
   *timing = stopwatch.Elapsed();
   return ok;

@@ -101,6 +101,12 @@ std::wstring BuildPath(const char* path) {
   return std::wstring(windows.begin(), windows.end());
 }
 
+std::wstring Here(const std::wstring& name) {
+  wchar_t path[MAX_PATH];
+  GetFullPathNameW(name.c_str(), MAX_PATH, path, nullptr);
+  return path;
+}
+
 AppDriver::~AppDriver() {
   if (process_.hProcess) {
     if (IsRunning()) TerminateProcess(process_.hProcess, 99);

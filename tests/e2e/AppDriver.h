@@ -64,5 +64,7 @@ class AppDriver {
 
 // A path of the build folder as the program can open it.
 std::wstring BuildPath(const char* unixOrWindowsPath);
+// The full path of a file in the current folder.
+std::wstring Here(const std::wstring& name);
 
 using TestEnvironment::PluginPath;

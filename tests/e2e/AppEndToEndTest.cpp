@@ -21,12 +21,6 @@ namespace {
 
 using TestSignals::kRate;
 
-std::wstring Here(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  GetFullPathNameW(name, MAX_PATH, path, nullptr);
-  return path;
-}
-
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // The test inputs, each made in the test's own folder when it first asks.
@@ -36,6 +30,9 @@ void MakeInput(const std::wstring& name) {
     TestMp3::Write(file, TestSignals::MusicLike(3 * kRate, kRate / 10), kRate, 2);
   } else if (name == L"e2e_long.mp3") {
     TestMp3::Write(file, TestSignals::MusicLike(20 * kRate, 0), kRate, 2);
+  } else if (name == L"e2e_covered.mp3") {
+    TestMp3::Write(file, TestSignals::MusicLike(3 * kRate, 0), kRate, 2);
+    TestMp3::AddCover(file, 400 * 1024);
   } else if (name == L"e2e_mono.mp3") {
     TestMp3::Write(file, TestSignals::Silence(kRate / 2), kRate, 1);
   } else if (name == L"e2e_48k.mp3") {
@@ -110,8 +107,8 @@ TEST_F(AppEndToEndTest, StartsIdleAndClosesWithExitCodeZero) {
   Screenshot("idle");
 
   app_.Click(IDC_ABOUT);
-  ExpectMessage(L"MP3 Vellumtone v1.0\n\n\nCreated with QZR Framework v0.2.4", L"About",
-                IDI_INFORMATION);
+  ExpectMessage(L"MP3 Vellumtone v" VT_WIDE_SHORT_VERSION L"\n\n\nCreated with QZR Framework v0.2.4",
+                L"About", IDI_INFORMATION);
   app_.Close();
   EXPECT_EQ(app_.WaitForExit(), 0u);
 }
@@ -301,7 +298,8 @@ TEST_F(AppEndToEndTest, AnExistingOutputIsReplacedOnlyAfterYes) {
 }
 
 // A full disk: the failure is told, nothing is left under the chosen name,
-// and the file that had it is as it was.
+// and the file that had it is as it was; also when the audio fits and only
+// the input's cover does not.
 TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
   std::string disk = TestEnvironment::SmallDiskPath();
   if (disk.empty()) GTEST_SKIP() << "no small volume (the test command mounts one as root)";
@@ -309,10 +307,17 @@ TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
   std::wstring target = folder + L"\\e2e_full.mp3";
   std::string original(64 * 1024, 'x');
   WriteAll(target, original);
-  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_long.mp3"));  // 800 kB at 320 kbit/s
   Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", target);
   app_.AnswerMessageBox(20000, IDYES);
-  for (int attempt = 0; attempt < 2; ++attempt) {  // the second onto a disk left full
+  struct Case {
+    const wchar_t* input;
+    int bitRatePosition;
+  } cases[] = {{L"e2e_long.mp3", 3},     // 800 kB of audio at 320 kbit/s
+               {L"e2e_long.mp3", 3},     // again, after a failure
+               {L"e2e_covered.mp3", 0}};  // 24 kB of audio at 64 kbit/s, a 400 kB cover
+  for (const Case& c : cases) {
+    Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(c.input));
+    app_.Pick(IDC_BIT_RATE, c.bitRatePosition);
     app_.Click(IDC_CONVERT);
     ExpectMessage(L"Conversion failed: the output file could not be written (is the disk full?).",
                   L"Error", IDI_ERROR);
@@ -321,6 +326,74 @@ TEST_F(AppEndToEndTest, AFullDiskFailsTheConversionAndKeepsTheExistingFile) {
     EXPECT_TRUE(ReadAll(target) == original) << "the existing file is untouched";
     EXPECT_EQ(TemporaryOutputs(folder), 0);
   }
+}
+
+std::wstring SystemText(DWORD error) {
+  wchar_t text[512] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                 text, 512, nullptr);
+  std::wstring message = text;
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+  return message.empty() ? L"The specified file is read only." : message;
+}
+
+// A target that a player holds open (without delete sharing) or that is
+// read-only is named, with the system's reason, before anything is encoded.
+// One that a player takes while the conversion runs cannot be replaced at
+// the end: the finished file is kept beside it, and the user told where.
+TEST_F(AppEndToEndTest, AnOutputInUseIsToldAndFinishedWorkIsKept) {
+  std::wstring folder = Here(L"e2e_in_use");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring target = folder + L"\\held.mp3";
+  std::wstring kept = folder + L"\\held (converted).mp3";
+  DeleteFileW(kept.c_str());
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  WriteAll(target, "the user's own file");
+  Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Input(L"e2e_long.mp3"));
+  Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", target);
+  app_.AnswerMessageBox(20000, IDYES);
+  struct Case {
+    DWORD share;       // of the player's handle; 0: none, read-only instead
+    DWORD reason;
+  } cases[] = {{FILE_SHARE_READ | FILE_SHARE_WRITE, ERROR_SHARING_VIOLATION},
+               {0, ERROR_FILE_READ_ONLY}};
+  for (const Case& c : cases) {
+    HANDLE player = INVALID_HANDLE_VALUE;
+    if (c.share) {
+      player = CreateFileW(target.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+    } else {
+      SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    app_.Click(IDC_CONVERT);
+    ExpectMessage((L"The output file cannot be replaced:\n" + target + L"\n\n" + SystemText(c.reason) +
+                   L"\n\nClose it in the program that uses it, or choose another output file.")
+                      .c_str(),
+                  L"Oops!", IDI_WARNING);
+    EXPECT_EQ(app_.Text(IDC_CONVERT), L"Convert") << "nothing was encoded";
+    EXPECT_EQ(TemporaryOutputs(folder), 0);
+    if (player != INVALID_HANDLE_VALUE) CloseHandle(player);
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+
+  Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath("test_slow"));
+  app_.Click(IDC_CONVERT);
+  Sleep(1500);
+  ASSERT_EQ(app_.Text(IDC_CONVERT), L"Stop") << "still converting";
+  HANDLE player = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  MessageBoxSeen seen = app_.AnswerMessageBox(60000);
+  std::wstring told = L"The conversion finished, but the output file could not be replaced:\n" +
+                      target + L"\n\n";
+  std::wstring where = L"\n\nThe converted file was kept as:\n" + kept;
+  EXPECT_EQ(seen.text.substr(0, told.size()), told);
+  ASSERT_GT(seen.text.size(), told.size() + where.size()) << "with the system's reason between";
+  EXPECT_EQ(seen.text.substr(seen.text.size() - where.size()), where);
+  EXPECT_EQ(seen.icon, IDI_WARNING);
+  CloseHandle(player);
+  EXPECT_EQ(ReadAll(target), "the user's own file");
+  ASSERT_TRUE(CopyFileW(kept.c_str(), Here(L"e2e_kept_copy.mp3").c_str(), FALSE));
+  EXPECT_NEAR(static_cast<long>(TestMp3::Read("e2e_kept_copy.mp3").Frames()), 20 * kRate, 1152);
+  EXPECT_EQ(TemporaryOutputs(folder), 0);
 }
 
 // A modal box of the program's own closed while a finished conversion's

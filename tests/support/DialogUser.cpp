@@ -25,13 +25,17 @@ HWND PopupOf(HWND dialog) {
 
 }  // namespace
 
-HWND WaitForDialog(const wchar_t* caption, int timeoutMs) {
+HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs) {
   for (int waited = 0; waited < timeoutMs; waited += 50) {
-    HWND dialog = FindWindowW(L"#32770", caption);
-    if (dialog && IsWindowVisible(dialog)) return dialog;
+    HWND window = FindWindowW(windowClass, caption);
+    if (window && IsWindowVisible(window)) return window;
     Sleep(50);
   }
   return nullptr;
+}
+
+HWND WaitForDialog(const wchar_t* caption, int timeoutMs) {
+  return WaitForWindow(L"#32770", caption, timeoutMs);
 }
 
 DialogUser::DialogUser(const wchar_t* title, const wchar_t* typed)

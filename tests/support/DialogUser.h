@@ -31,3 +31,5 @@ class DialogUser {
 // Waits for a visible top-level dialog with this caption; null after
 // `timeoutMs`.
 HWND WaitForDialog(const wchar_t* caption, int timeoutMs = 30000);
+// The same for a window of any class (null: any).
+HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs = 30000);

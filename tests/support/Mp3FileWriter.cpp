@@ -2,8 +2,7 @@
 
 Mp3FileWriter::~Mp3FileWriter() { Finish(); }
 
-bool Mp3FileWriter::Open(const std::string& path, int rate, int channels, int kbps,
-                         void (*tag)(lame_t encoder)) {
+bool Mp3FileWriter::Open(const std::string& path, int rate, int channels, int kbps) {
   // "w+b": LAME reads the first frame back to write the gapless tag.
   file_ = std::fopen(path.c_str(), "w+b");
   if (!file_) return false;
@@ -14,7 +13,6 @@ bool Mp3FileWriter::Open(const std::string& path, int rate, int channels, int kb
   lame_set_out_samplerate(encoder_, rate);
   lame_set_brate(encoder_, kbps);
   lame_set_mode(encoder_, channels == 1 ? MONO : STEREO);
-  if (tag) tag(encoder_);
   ok_ = lame_init_params(encoder_) >= 0;
   out_.resize(7200);
   return ok_;

@@ -16,9 +16,7 @@ class Mp3FileWriter {
   Mp3FileWriter& operator=(const Mp3FileWriter&) = delete;
   ~Mp3FileWriter();
 
-  // `tag`, when given, sets the file's tags with LAME's ID3 writer.
-  bool Open(const std::string& path, int rate, int channels, int kbps,
-            void (*tag)(lame_t encoder) = nullptr);
+  bool Open(const std::string& path, int rate, int channels, int kbps);
   // Interleaved PCM of the channel count given to Open.
   bool Append(const std::vector<int16_t>& pcm);
   // Flushes the encoder and completes the gapless tag; false if any step

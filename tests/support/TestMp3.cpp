@@ -3,6 +3,9 @@
 #include "Mp3FileWriter.h"
 
 #include <mpg123.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 
 #include <cmath>
 #include <cstdio>
@@ -49,6 +52,18 @@ double ChannelLevel(const std::vector<int16_t>& stereo, int channel) {
     sum += value * value;
   }
   return frames ? std::sqrt(sum / frames) : 0;
+}
+
+bool AddCover(const std::string& path, unsigned int bytes) {
+  TagLib::MPEG::File file(path.c_str());
+  auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+  picture->setMimeType("image/jpeg");
+  picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+  TagLib::ByteVector data(bytes, 0);
+  for (unsigned int i = 0; i < bytes; ++i) data[i] = static_cast<char>(i * 7919 % 251);
+  picture->setPicture(data);
+  file.ID3v2Tag(true)->addFrame(picture);
+  return file.save();
 }
 
 }  // namespace TestMp3

@@ -23,6 +23,10 @@ struct Decoded {
 
 Decoded Read(const std::string& path);
 
+// Adds a front cover of `bytes` bytes (not a real image: only its size
+// matters) to the file's ID3v2 tag, with TagLib.
+bool AddCover(const std::string& path, unsigned int bytes);
+
 // Root mean square of one channel of interleaved stereo samples.
 double ChannelLevel(const std::vector<int16_t>& stereo, int channel);
 

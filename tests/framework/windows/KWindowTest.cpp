@@ -5,6 +5,7 @@
 #include <climits>
 #include "KButton.h"
 #include "KComboBox.h"
+#include "KFont.h"
 #include "KFrameworkState.h"
 #include "KTextBox.h"
 #include "KTrackBar.h"
@@ -146,6 +147,47 @@ TEST_F(KWindowTest, MenuCommandsAndTimersGoThroughTheirTables) {
   }
   KillTimer(parent, 1001);
   EXPECT_GE(listener.timers, 1);
+}
+
+LONG FontHeightOf(HWND control) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  LOGFONTW logFont = {};
+  GetObjectW(font, sizeof logFont, &logFont);
+  return logFont.lfHeight;
+}
+
+// Windows sends WM_DPICHANGED to a per-monitor-aware window moved to a
+// display of another scale; Wine never does, so the test sends it.
+TEST_F(KWindowTest, ADisplayOfAnotherScaleResizesTheWindowAndItsDefaultFonts) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create());
+  KButton button, ownFont;
+  ASSERT_TRUE(window.AddChild(&button));
+  ASSERT_TRUE(window.AddChild(&ownFont));
+  HFONT chosen = CreateFontW(-30, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  KFont chosenFont(chosen, true);
+  ownFont.SetFont(&chosenFont);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(button.GetHWND(), WM_GETFONT, 0, 0)),
+            GetStockGuiFont()->GetHFont()) << "at 96 DPI the stock font, as ever";
+
+  struct Case {
+    UINT dpi;
+    RECT suggested;
+    LONG fontHeight;  // 8 points
+  } cases[] = {{144, {20, 30, 620, 330}, -16}, {192, {40, 50, 840, 450}, -21},
+               {96, {10, 10, 410, 210}, -11}};
+  for (const Case& c : cases) {
+    SendMessageW(window.GetHWND(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi),
+                 reinterpret_cast<LPARAM>(&c.suggested));
+    RECT rect;
+    GetWindowRect(window.GetHWND(), &rect);
+    EXPECT_TRUE(EqualRect(&rect, &c.suggested)) << c.dpi;
+    EXPECT_EQ(FontHeightOf(button.GetHWND()), c.fontHeight) << c.dpi;
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ownFont.GetHWND(), WM_GETFONT, 0, 0)), chosen)
+        << "a font the program chose stays, at " << c.dpi;
+  }
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(button.GetHWND(), WM_GETFONT, 0, 0)),
+            GetStockGuiFont()->GetHFont());
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The parts of a job's block loop whose time is kept apart.
-enum class JobPhase {
+enum class BlockPhase {
   Decode,    // reading a block from the decoder
   Copy,      // copying each slice where the plug-in works on it
   Plugin,    // the guarded plug-in calls, one per slice
@@ -26,20 +26,20 @@ class JobPhaseClock {
 
   // Forgets the last run's figures and starts counting.
   void Start();
-  void Lap(JobPhase phase);
+  void Lap(BlockPhase phase);
   // The end of the run, for the conversion of counts into seconds.
   void Stop();
 
   // Seconds spent in `phase` between Start and Stop.
-  double Seconds(JobPhase phase) const;
+  double Seconds(BlockPhase phase) const;
   // All phases together.
   double TotalSeconds() const;
-  static const char* Name(JobPhase phase);
+  static const char* Name(BlockPhase phase);
 
  private:
   double SecondsPerTick() const;
 
-  uint64_t ticks_[static_cast<int>(JobPhase::Count)];
+  uint64_t ticks_[static_cast<int>(BlockPhase::Count)];
   uint64_t startTicks_;
   uint64_t lastTicks_;
   uint64_t stopTicks_;

@@ -2,13 +2,21 @@
 
 #include <windows.h>
 
+#include "GuardedModule.h"
 #include "KString.h"
 #include "WinampDsp.h"
 
-// Loads a Winamp DSP plug-in library, keeps one of its modules in use, and
-// quits and unloads it on replacement and at close. At most one at a time.
+// The Winamp host (this folder): what makes a Winamp DSP plug-in at home
+// here. The call guard, the IPC answers, Winamp's own window and the
+// embedding frames are its parts.
+// DspPluginHost loads a plug-in library, keeps one of its modules in use,
+// and quits and unloads it on replacement and at close. At most one at a
+// time; it owns the library and the GuardedModule.
 // Every call into the library runs guarded: a plug-in that faults is told
-// to the user and dropped, never called again.
+// to the user and dropped, never called again, and its windows with it. The
+// library is never freed while a window of the process still calls into it.
+// Runs on the window's thread; the worker calls the same library through
+// Plugin(), which carries the one "faulted" flag of both.
 class DspPluginHost {
  public:
   DspPluginHost();
@@ -31,23 +39,28 @@ class DspPluginHost {
   // faulted: the user was told and no module is in use any more.
   bool Configure();
 
-  // Drops the module after a fault elsewhere (in ModifySamples): no Quit,
-  // no FreeLibrary, since its state is unknown; state None.
+  // Drops the module after a fault: no Quit, no FreeLibrary, since its
+  // state is unknown; state None.
   void Abandon();
+  // After a fault on the worker: the plug-in's windows are stopped, the
+  // user told, and the module dropped. Nothing when it is gone already.
+  void DropAfterFault();
   // "The DSP plug-in crashed and was unloaded: <description or file name>."
   KString CrashMessage() const;
   void TellCrash(HWND owner) const;
 
   // Winamp's own window, which plug-ins may subclass like their parent.
   void SetWinampWindow(HWND window) { winampWindow = window; }
-  // True while the window's thread is inside Init, Config or Quit: what a
-  // plug-in sends its parent window then is a query of the plug-in's.
+  // True while the window's thread is inside a call of the plug-in (Init,
+  // Config, Quit, ...): what a plug-in sends its parent window then is a
+  // query of the plug-in's, and nothing may unload it under its feet.
   bool IsInsideCall() const { return callDepth > 0; }
 
-  winampDSPModule* GetModule() const { return dspModule; }
+  winampDSPModule* GetModule() const { return plugin.Module(); }
+  GuardedModule& Plugin() { return plugin; }
   // The module's description as wide text, or the library's file name when
   // the module has none; empty without a module.
-  KString GetDescription() const { return dspModule ? description : KString(); }
+  KString GetDescription() const { return GetModule() ? description : KString(); }
   const KString& GetFilePath() const { return dspFilePath; }
 
  private:
@@ -60,16 +73,18 @@ class DspPluginHost {
   KString FileName() const;
   bool Initialise(HWND parent);
   // Runs a call into the plug-in on the window's thread; false after a
-  // fault, which drops the plug-in and tells the user.
+  // fault (here, or earlier on the worker), which drops the plug-in and its
+  // windows and tells the user.
   template <typename Call>
   bool Guarded(Call& call);
   void Forget();
   bool LeftInWindowChain() const;
+  bool HasFaulted() const { return plugin.HasFaulted(); }
 
   KString dspFilePath;
   KString description;
   HMODULE dspLibrary;
-  winampDSPModule* dspModule;
+  GuardedModule plugin;
   HWND winampWindow;
   HWND parentWindow;
   // The windows' procedures before Init: a plug-in that subclassed a window
@@ -77,5 +92,4 @@ class DspPluginHost {
   LONG_PTR parentProcedure;
   LONG_PTR winampProcedure;
   int callDepth;
-  bool faulted;
 };

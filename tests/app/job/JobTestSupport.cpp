@@ -12,7 +12,8 @@ JobRunner::~JobRunner() { WaitForFinish(); }
 
 void JobRunner::Run() {
   while (holdWorker) Sleep(1);
-  job.Run(running, stopRequested, *this);
+  job.Run(*this);
+  running = false;
 }
 
 void JobRunner::ShowProgress(int percent) {
@@ -36,8 +37,12 @@ bool JobRunner::PrepareConversion(const std::string& input, const std::string& o
 }
 
 void JobRunner::RunToEnd() {
-  job.MarkActive();
-  job.Converting() = job.IsPreview() ? 0 : 1;
-  ASSERT_TRUE(Start());
-  while (job.IsActive()) Sleep(10);
+  ASSERT_TRUE(Begin());
+  WaitUntilIdle();
+}
+
+bool JobRunner::Begin() { return job.Begin() && Start(); }
+
+void JobRunner::WaitUntilIdle() {
+  while (!job.State().IsIdle()) Sleep(10);
 }

@@ -8,18 +8,24 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "GuardedModule.h"
 #include "JobDisplay.h"
 #include "JobPhaseClock.h"
+#include "JobState.h"
 #include "KString.h"
 #include "OutputFile.h"
 #include "WinampDsp.h"
 
-// One preview or conversion: the input decoded block by block, every block
-// run through the plug-in module in Winamp-sized slices, what the module
-// returns faded in at the start, then played at the preview volume or
-// encoded and appended to the output file.
-// The window's thread prepares a job completely; the worker runs the block
-// loop and cleans up everything the job opened.
+// The job (this folder): one preview or conversion. The input decoded block
+// by block, every block run through the plug-in module in Winamp-sized
+// slices, what the module returns faded in at the start, then played at the
+// preview volume or encoded and appended to the output file, whose tags
+// come from the input.
+// Owns the decoder, the audio device, the encoder, the buffers and the
+// output file; borrows the plug-in (the Winamp host's GuardedModule).
+// Threads: the window's thread prepares a job completely and begins it; the
+// worker thread runs the block loop and cleans up everything the job
+// opened. What the job is doing is its JobState, which both threads read.
 class ProcessingJob {
  public:
   ProcessingJob();
@@ -52,30 +58,32 @@ class ProcessingJob {
   // False, with the temporary file removed and nothing else left open, when
   // the encoder or its buffer cannot be had.
   bool PrepareConversion(int kbps, int quality);
-  // Undoes a prepared job that could not be started; an output file that
-  // had the name is untouched.
+  // The prepared job goes from Idle to Running, just before its worker
+  // starts; false when the previous job is not over yet.
+  bool Begin() { return state.Begin(preparedKind); }
+  // Undoes a prepared (or begun) job that could not be started; an output
+  // file that had the name is untouched. Back to Idle.
   void AbandonPrepared();
 
-  // The worker's part: the block loop and the end phase of the job. Clears
-  // `running` when the loop is over, as the thread's owner expects.
-  void Run(std::atomic<bool>& running, const std::atomic<bool>& stopRequested,
-           JobDisplay& display);
+  // The worker's part: the block loop and the end phase of the job, which
+  // ends Idle.
+  void Run(JobDisplay& display);
+  // Stop: the loop ends at the next slice.
+  void RequestStop() { state.RequestStop(); }
 
-  void SetModule(winampDSPModule* module) { dspModule = module; }
-  // True when the worker has been inside one call of the plug-in for
-  // longer than `milliseconds`.
-  bool IsStuckInPlugin(DWORD milliseconds) const;
+  // The plug-in whose module gets the slices (none: the sound passes
+  // unchanged). Set while no job runs.
+  void SetPlugin(GuardedModule* guarded) { plugin = guarded; }
+  const JobState& State() const { return state; }
   // For a program that gives up on a plug-in that does not return: closes
   // and removes the unfinished output while the worker is stuck elsewhere.
   void DeleteUnfinishedOutput() { output.Discard(); }
-  bool IsPreview() const { return isPreview; }
+  // After a job that ended KeptAside: where the file is, and why the chosen
+  // name could not take it.
+  const KString& KeptOutputPath() const { return output.KeptPath(); }
+  DWORD OutputMoveError() const { return output.MoveError(); }
   std::atomic<int>& Volume() { return volume; }
-  std::atomic<int>& Converting() { return isConverting; }
   size_t GetBlockSize() const { return blockSize; }
-  // From the start of a job until its worker has finished every step of it,
-  // clean-up included (the running flag is cleared before the clean-up).
-  bool IsActive() const { return active; }
-  void MarkActive() { active = true; }
 
   // What Winamp's plug-ins may ask about the job: the input's position in
   // ms (-1 when no job runs), its length, rate, channels and bit rate.
@@ -88,15 +96,18 @@ class ProcessingJob {
   int GetBitRate() const { return bitRate; }
 
  private:
+  bool OpenDecoder(const char* path);
   void StartFadeIn(size_t firstBlockBytes);
   int16_t* ProcessBlock(size_t done, size_t* bytes);
-  void Play(int16_t* samples, size_t bytes, const std::atomic<bool>& stop);
+  void Play(int16_t* samples, size_t bytes);
   int16_t* RunModule(size_t done, size_t* bytes);
   int CallModule(winampDSPModule* module, int16_t* samples, size_t frames);
+  bool IsPreview() const { return state.Kind() == JobKind::Preview; }
   JobEnding EncodeBlock(int16_t* samples, size_t bytes);
   void EndPreview(JobEnding ending, JobDisplay& display);
   void EndConversion(JobEnding ending, JobDisplay& display);
   JobEnding FinishOutput(JobEnding ending);
+  JobEnding PlaceOutput(JobEnding ending);
   // Writes what the encoder reported: EncoderError on a negative count,
   // WriteError when the file does not take it all, else Finished.
   JobEnding WriteEncoded(int count);
@@ -114,19 +125,19 @@ class ProcessingJob {
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
   OutputFile output;
+  KString inputPath;
   std::atomic<int> volume;
   int64_t totalLength;
+  int64_t framesRead;     // of this job's input, by the decoder
+  int64_t framesEncoded;  // given to the encoder
   std::atomic<int> positionMs;
   long sampleRate;
   int bitRate;
   int channels;
   int encoding;
-  std::atomic<int> isConverting;
-  bool isPreview;
-  std::atomic<winampDSPModule*> dspModule;
-  std::atomic<bool> active;
-  // GetTickCount when the worker entered the plug-in call it is in, or 0.
-  std::atomic<DWORD> callStartedAt;
+  JobState state;
+  JobKind preparedKind;
+  GuardedModule* plugin;
   bool pluginFaulted;
   size_t fadeLength;    // sample values
   size_t fadePosition;  // sample values of output faded so far

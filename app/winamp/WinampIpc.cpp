@@ -24,7 +24,7 @@ LRESULT WinampIpc::Answer(WPARAM parameter, LPARAM code) {
     case kGetVersion:
       return kVersion;
     case kIsPlaying:
-      return job_.IsActive() ? 1 : 0;
+      return job_.State().IsPlaying() ? 1 : 0;
     case kGetOutputTime:
       return OutputTime(parameter);
     case kGetInfo:

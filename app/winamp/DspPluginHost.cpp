@@ -3,7 +3,7 @@
 
 #include "FilePath.h"
 #include "ModuleChooser.h"
-#include "PluginCallGuard.h"
+#include "PluginWindows.h"
 
 namespace {
 
@@ -17,25 +17,21 @@ LONG_PTR ProcedureOf(HWND window) { return window ? GetWindowLongPtrW(window, GW
 
 DspPluginHost::DspPluginHost()
     : dspLibrary(nullptr),
-      dspModule(nullptr),
       winampWindow(nullptr),
       parentWindow(nullptr),
       parentProcedure(0),
       winampProcedure(0),
-      callDepth(0),
-      faulted(false) {}
+      callDepth(0) {}
 
 DspPluginHost::~DspPluginHost() { Unload(); }
 
 template <typename Call>
 bool DspPluginHost::Guarded(Call& call) {
   ++callDepth;
-  bool returned = PluginCallGuard::Run(call);
+  bool returned = plugin.Run(call);
   --callDepth;
   if (returned) return true;
-  faulted = true;
-  TellCrash(parentWindow);
-  Abandon();
+  DropAfterFault();
   return false;
 }
 
@@ -43,23 +39,23 @@ bool DspPluginHost::Load(const KString& path, HWND parent) {
   Unload();
   dspFilePath = path;
   parentWindow = parent;
-  faulted = false;
+  plugin.Reset();
   description = FileName();
   dspLibrary = LoadLibraryW(dspFilePath);
   winampDSPHeader* header = GetHeader();
-  int count = faulted ? -1 : CountModules(header);
+  int count = HasFaulted() ? -1 : CountModules(header);
   if (count == 0) {
     MessageBoxW(parent, L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
     Forget();
     return false;
   }
   int index = count > 1 ? ChooseModule(header, count, parent) : count - 1;
-  winampDSPModule* module = index >= 0 && !faulted ? ModuleAt(header, index) : nullptr;
+  winampDSPModule* module = index >= 0 && !HasFaulted() ? ModuleAt(header, index) : nullptr;
   if (!module) {
-    if (!faulted) Forget();
+    if (!HasFaulted()) Forget();
     return false;
   }
-  dspModule = module;
+  plugin.Use(module);
   description = DescriptionOf(module);
   return Initialise(parent);
 }
@@ -83,56 +79,71 @@ int DspPluginHost::CountModules(winampDSPHeader* header) {
   if (!header || !header->getModule) return 0;
   int count = 0;
   while (count < kMaxModules && ModuleAt(header, count)) ++count;
-  return faulted ? -1 : count;
+  return HasFaulted() ? -1 : count;
 }
 
 int DspPluginHost::ChooseModule(winampDSPHeader* header, int count, HWND parent) {
   KString descriptions[kMaxModules];
-  for (int i = 0; i < count && !faulted; ++i) descriptions[i] = DescriptionOf(ModuleAt(header, i));
-  return faulted ? -1 : ModuleChooser::Choose(parent, descriptions, count);
+  for (int i = 0; i < count && !HasFaulted(); ++i) {
+    descriptions[i] = DescriptionOf(ModuleAt(header, i));
+  }
+  return HasFaulted() ? -1 : ModuleChooser::Choose(parent, descriptions, count);
 }
 
 bool DspPluginHost::Initialise(HWND parent) {
   parentProcedure = ProcedureOf(parent);
   winampProcedure = ProcedureOf(winampWindow);
-  dspModule->hwndParent = parent;
-  dspModule->hDllInstance = dspLibrary;
-  auto call = [this] {
-    if (dspModule->Init) dspModule->Init(dspModule);
+  winampDSPModule* module = GetModule();
+  module->hwndParent = parent;
+  module->hDllInstance = dspLibrary;
+  auto call = [module] {
+    if (module->Init) module->Init(module);
   };
   return Guarded(call);
 }
 
 // A plug-in that subclassed its parent window, or Winamp's, and did not
-// undo it in Quit still has its procedure in the window's chain: its
-// library stays loaded for as long as the program runs, since freeing it
-// would leave the window calling into freed code.
+// undo it in Quit still has its procedure in the window's chain; one whose
+// settings window outlives Config (or Quit) still has a window of its own:
+// its library then stays loaded for as long as the program runs, since
+// freeing it would leave the window calling into freed code.
 bool DspPluginHost::Unload() {
-  if (!dspModule) return true;
-  auto call = [this] {
-    if (dspModule->Quit) dspModule->Quit(dspModule);
+  winampDSPModule* module = GetModule();
+  if (!module) return true;
+  auto call = [module] {
+    if (module->Quit) module->Quit(module);
   };
   if (!Guarded(call)) return false;
   if (!LeftInWindowChain()) FreeLibrary(dspLibrary);
-  dspModule = nullptr;
+  plugin.Use(nullptr);
   dspLibrary = nullptr;
   return true;
 }
 
 bool DspPluginHost::LeftInWindowChain() const {
   return (parentWindow && IsWindow(parentWindow) && ProcedureOf(parentWindow) != parentProcedure) ||
-         (winampWindow && IsWindow(winampWindow) && ProcedureOf(winampWindow) != winampProcedure);
+         (winampWindow && IsWindow(winampWindow) && ProcedureOf(winampWindow) != winampProcedure) ||
+         PluginWindows(dspLibrary).AnyLeft();
 }
 
 bool DspPluginHost::Configure() {
-  if (!dspModule || !dspModule->Config) return true;
-  winampDSPModule* module = dspModule;
+  winampDSPModule* module = GetModule();
+  if (!module || !module->Config) return true;
   auto call = [module] { module->Config(module); };
   return Guarded(call);
 }
 
+// A settings dialog that faulted left its owner disabled and its own window
+// (and timers) calling into the library: none of that may run any more.
+void DspPluginHost::DropAfterFault() {
+  if (!dspLibrary) return;
+  PluginWindows(dspLibrary).Release(parentWindow, parentProcedure, winampWindow, winampProcedure);
+  TellCrash(parentWindow);
+  Abandon();
+}
+
 void DspPluginHost::Abandon() {
-  dspModule = nullptr;
+  plugin.Use(nullptr);
   dspLibrary = nullptr;  // left loaded: nothing of it runs again
   dspFilePath = KString();
 }
@@ -153,7 +164,7 @@ KString DspPluginHost::DescriptionOf(const winampDSPModule* module) const {
 KString DspPluginHost::FileName() const { return KString(FilePath::NameOf(dspFilePath)); }
 
 void DspPluginHost::Forget() {
-  dspModule = nullptr;
+  plugin.Use(nullptr);
   if (dspLibrary) FreeLibrary(dspLibrary);
   dspLibrary = nullptr;
   dspFilePath = KString();

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "PluginCallGuard.h"
 #include "SampleTransforms.h"
 #include "TagCopier.h"
 
@@ -41,16 +40,15 @@ ProcessingJob::ProcessingJob()
       mp3BufferSize(0),
       volume(kInitialVolume),
       totalLength(0),
+      framesRead(0),
+      framesEncoded(0),
       positionMs(0),
       sampleRate(0),
       bitRate(0),
       channels(0),
       encoding(0),
-      isConverting(0),
-      isPreview(false),
-      dspModule(nullptr),
-      active(false),
-      callStartedAt(0),
+      preparedKind(JobKind::Preview),
+      plugin(nullptr),
       pluginFaulted(false),
       fadeLength(0),
       fadePosition(0),
@@ -64,8 +62,6 @@ bool ProcessingJob::SetUp() {
   mpg123_init();
   decoder = mpg123_new(nullptr, nullptr);
   if (!decoder) return false;
-  // Pictures of the input's tags are kept too, for the output's tags.
-  mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_PICTURE, 0);
   blockSize = mpg123_outblock(decoder);
   blockBuffer = static_cast<unsigned char*>(malloc(blockSize));
   outputBuffer = static_cast<unsigned char*>(malloc(kGrowth * blockSize));
@@ -89,20 +85,26 @@ void ProcessingJob::TearDown() {
 }
 
 bool ProcessingJob::OpenInput(const char* path) {
+  inputPath = path;
+  return OpenDecoder(path);
+}
+
+bool ProcessingJob::OpenDecoder(const char* path) {
   return path && mpg123_open(decoder, path) == MPG123_OK;
 }
 
 // On Windows the decoder takes a UTF-8 path to its wide-character open, so
 // names outside the ANSI code page open too; the ANSI form is the fallback.
 bool ProcessingJob::OpenInput(const KString& path) {
+  inputPath = path;
   const wchar_t* wide = path;
   if (!wide) return false;
   int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   char* utf8 = size > 0 ? static_cast<char*>(malloc(size)) : nullptr;
   bool opened = utf8 && WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, size, nullptr, nullptr) &&
-                OpenInput(utf8);
+                OpenDecoder(utf8);
   free(utf8);
-  return opened || OpenInput(static_cast<const char*>(path));
+  return opened || OpenDecoder(path);
 }
 
 bool ProcessingJob::GetFormat(long* rate, int* channelCount, int* encodingId) {
@@ -137,7 +139,7 @@ bool ProcessingJob::PreparePreview() {
   format.byte_format = AO_FMT_NATIVE;
   format.matrix = nullptr;
   audioDevice = ao_open_live(audioDriverId, &format, nullptr);
-  isPreview = true;
+  preparedKind = JobKind::Preview;
   if (!audioDevice) return false;
   // A few blocks of silence first: an output stream that starts with a
   // single short block runs dry at once and pads itself with silence (Wine's
@@ -165,9 +167,8 @@ bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   lame_set_quality(encoder, quality);
   lame_set_mode(encoder, STEREO);
   lame_set_brate(encoder, kbps);
-  TagCopier::Copy(decoder, encoder);
   lame_init_params(encoder);
-  isPreview = false;
+  preparedKind = JobKind::Conversion;
   return true;
 }
 
@@ -179,22 +180,22 @@ void ProcessingJob::AbandonPrepared() {
   free(mp3Buffer);
   mp3Buffer = nullptr;
   output.Discard();
-  active = false;
+  state.End();
 }
 
-void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& stopRequested,
-                        JobDisplay& display) {
+void ProcessingJob::Run(JobDisplay& display) {
   JobEnding ending = JobEnding::Finished;
   bool first = true;
   int shownPercent = -1;  // the first block's progress is always shown
-  int64_t framesRead = 0;
+  framesRead = 0;
+  framesEncoded = 0;
   positionMs = 0;
   pluginFaulted = false;
   phaseClock.Start();
-  while (!stopRequested) {
+  while (!state.IsStopping()) {
     size_t done = 0;
     int result = mpg123_read(decoder, blockBuffer, blockSize, &done);
-    phaseClock.Lap(JobPhase::Decode);
+    phaseClock.Lap(BlockPhase::Decode);
     if (result != MPG123_OK && result != MPG123_DONE) {
       ending = JobEnding::DecoderError;
       break;
@@ -212,29 +213,29 @@ void ProcessingJob::Run(std::atomic<bool>& running, const std::atomic<bool>& sto
       }
       framesRead += static_cast<int64_t>(done / kBytesPerFrame);
       positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
-      if (isPreview) {
-        Play(samples, bytes, stopRequested);
+      if (IsPreview()) {
+        Play(samples, bytes);
       } else {
         ending = EncodeBlock(samples, bytes);
         if (ending != JobEnding::Finished) break;
         ShowChangedProgress(display, shownPercent, false);
-        phaseClock.Lap(JobPhase::Progress);
+        phaseClock.Lap(BlockPhase::Progress);
       }
     }
     if (result == MPG123_DONE) break;
   }
-  if (!isPreview && shownPercent >= 0) ShowChangedProgress(display, shownPercent, true);
-  running = false;
-  if (ending == JobEnding::Finished && stopRequested) ending = JobEnding::Aborted;
-  if (isPreview) {
+  if (!IsPreview() && shownPercent >= 0) ShowChangedProgress(display, shownPercent, true);
+  bool stopped = state.Finish();
+  if (ending == JobEnding::Finished && stopped) ending = JobEnding::Aborted;
+  if (IsPreview()) {
     EndPreview(ending, display);
   } else {
     EndConversion(ending, display);
   }
-  active = false;
+  state.End();
 }
 
-int ProcessingJob::PositionMs() const { return active ? positionMs.load() : -1; }
+int ProcessingJob::PositionMs() const { return state.IsIdle() ? -1 : positionMs.load(); }
 
 int64_t ProcessingJob::LengthMs() const {
   return sampleRate > 0 ? totalLength * 1000 / sampleRate : 0;
@@ -257,7 +258,7 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
     SampleTransforms::FadeInPart(samples, values, fadePosition, fadeLength);
   }
   fadePosition += values;
-  phaseClock.Lap(JobPhase::Fade);
+  phaseClock.Lap(BlockPhase::Fade);
   return samples;
 }
 
@@ -265,9 +266,9 @@ int16_t* ProcessingJob::ProcessBlock(size_t done, size_t* bytes) {
 // device takes a slice at a time, waiting while its queue is full: a move of
 // the slider is heard once the queue ahead of it has played, not a whole
 // block later. Stop likewise takes effect at the next slice.
-void ProcessingJob::Play(int16_t* samples, size_t bytes, const std::atomic<bool>& stop) {
+void ProcessingJob::Play(int16_t* samples, size_t bytes) {
   const size_t sliceBytes = kSliceFrames * kBytesPerFrame;
-  for (size_t done = 0; done < bytes && !stop; done += sliceBytes) {
+  for (size_t done = 0; done < bytes && !state.IsStopping(); done += sliceBytes) {
     size_t slice = bytes - done < sliceBytes ? bytes - done : sliceBytes;
     int16_t* at = samples + done / sizeof(int16_t);
     SampleTransforms::ApplyVolume(at, slice, volume);
@@ -284,7 +285,13 @@ void ProcessingJob::Play(int16_t* samples, size_t bytes, const std::atomic<bool>
 // slice then keeps its own length.
 int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   const int16_t* input = reinterpret_cast<const int16_t*>(blockBuffer);
-  winampDSPModule* module = dspModule;
+  // A library that faulted, on either thread, gets nothing more.
+  if (plugin && plugin->HasFaulted()) {
+    pluginFaulted = true;
+    *bytes = 0;
+    return reinterpret_cast<int16_t*>(blockBuffer);
+  }
+  winampDSPModule* module = plugin ? plugin->Module() : nullptr;
   if (!module || !module->ModifySamples) {
     *bytes = done;
     return reinterpret_cast<int16_t*>(blockBuffer);
@@ -292,13 +299,15 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   int16_t* output = reinterpret_cast<int16_t*>(outputBuffer);
   size_t frames = done / kBytesPerFrame;
   size_t written = 0;
-  for (size_t first = 0; first < frames; first += kSliceFrames) {
+  // Stop is taken between slices: through a slow plug-in a whole block can
+  // take many seconds.
+  for (size_t first = 0; first < frames && !state.IsStopping(); first += kSliceFrames) {
     size_t slice = frames - first < kSliceFrames ? frames - first : kSliceFrames;
     int16_t* at = output + written * kChannels;
     memcpy(at, input + first * kChannels, slice * kBytesPerFrame);
-    phaseClock.Lap(JobPhase::Copy);
+    phaseClock.Lap(BlockPhase::Copy);
     int count = CallModule(module, at, slice);
-    phaseClock.Lap(JobPhase::Plugin);
+    phaseClock.Lap(BlockPhase::Plugin);
     if (pluginFaulted) break;
     bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * slice;
     written += valid ? static_cast<size_t>(count) : slice;
@@ -307,40 +316,30 @@ int16_t* ProcessingJob::RunModule(size_t done, size_t* bytes) {
   return output;
 }
 
-// Guarded: a fault ends the job and the plug-in is not called again.
+// Guarded: a fault (here or on the window's thread) ends the job, and the
+// plug-in is not called again.
 int ProcessingJob::CallModule(winampDSPModule* module, int16_t* samples, size_t frames) {
   int count = 0;
   auto call = [&] {
     count = module->ModifySamples(module, samples, static_cast<int>(frames), kBitsPerSample,
                                   kChannels, static_cast<int>(sampleRate));
   };
-  callStartedAt = GetTickCount() | 1;  // never 0, which means "not inside"
-  bool returned = PluginCallGuard::Run(call);
-  callStartedAt = 0;
-  if (!returned) {
-    pluginFaulted = true;
-    dspModule = nullptr;
-  }
+  state.EnterPluginCall();
+  bool returned = plugin->Run(call);
+  state.LeavePluginCall();
+  if (!returned) pluginFaulted = true;
   return count;
-}
-
-bool ProcessingJob::IsStuckInPlugin(DWORD milliseconds) const {
-  DWORD started = callStartedAt;
-  if (started == 0) return false;
-  // Signed: the start is stored with its lowest bit set, so it can lie one
-  // tick ahead of the clock, and an unsigned difference would then be huge.
-  LONG inside = static_cast<LONG>(GetTickCount() - started);
-  return inside > static_cast<LONG>(milliseconds);
 }
 
 JobEnding ProcessingJob::EncodeBlock(int16_t* samples, size_t bytes) {
   if (bytes == 0) return JobEnding::Finished;
+  framesEncoded += static_cast<int64_t>(bytes / kBytesPerFrame);
   int count = lame_encode_buffer_interleaved(encoder, samples,
                                              static_cast<int>(bytes / kBytesPerFrame), mp3Buffer,
                                              static_cast<int>(mp3BufferSize));
-  phaseClock.Lap(JobPhase::Encode);
+  phaseClock.Lap(BlockPhase::Encode);
   JobEnding written = WriteEncoded(count);
-  phaseClock.Lap(JobPhase::Write);
+  phaseClock.Lap(BlockPhase::Write);
   return written;
 }
 
@@ -355,17 +354,17 @@ void ProcessingJob::EndPreview(JobEnding ending, JobDisplay& display) {
 }
 
 void ProcessingJob::EndConversion(JobEnding ending, JobDisplay& display) {
+  display.ConversionFinishing();
   ending = FinishOutput(ending);
-  phaseClock.Lap(JobPhase::Finish);
+  phaseClock.Lap(BlockPhase::Finish);
   phaseClock.Stop();
   mpg123_close(decoder);
   display.ShowConversionEnd(ending);
-  isConverting = 0;
 }
 
-// The flush, the Info tag and the file, every write checked. A finished or
-// stopped conversion's file is moved onto the chosen name; a failed one's
-// is removed.
+// The flush, the Info tag, the input's tags and the file, every write
+// checked. A finished or stopped conversion's file is moved onto the chosen
+// name; a failed one's is removed.
 JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   JobEnding flushed = WriteEncoded(lame_encode_flush(encoder, mp3Buffer,
                                                      static_cast<int>(mp3BufferSize)));
@@ -375,7 +374,7 @@ JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   // LAME reserves the first frame for its Info tag by default; filling it in
   // lets decoders drop the encoder's delay and padding, so the file plays
   // exactly as long as its input (the stream must be readable: "w+b"). A
-  // failed write of it shows in the stream's error state, which Commit checks.
+  // failed write of it shows in the stream's error state, which Close checks.
   lame_mp3_tags_fid(encoder, output.Stream());
   lame_close(encoder);
   encoder = nullptr;
@@ -383,10 +382,28 @@ JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
   mp3Buffer = nullptr;
   if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
     output.Discard();
-  } else if (!output.Commit()) {
-    ending = JobEnding::WriteError;
+    return ending;
   }
-  return ending;
+  return PlaceOutput(ending);
+}
+
+// The tags go in once the audio is complete, so LAME's bit buffer never
+// carries them, whatever their size.
+JobEnding ProcessingJob::PlaceOutput(JobEnding ending) {
+  TagTiming timing = {framesRead, framesEncoded, sampleRate};
+  if (!output.Close() || !TagCopier::Copy(inputPath, output.TemporaryPath(), timing)) {
+    output.Discard();
+    return JobEnding::WriteError;
+  }
+  switch (output.Commit()) {
+    case OutputFile::Placed::AtTarget:
+      return ending;
+    case OutputFile::Placed::KeptAside:
+      return JobEnding::KeptAside;
+    case OutputFile::Placed::Lost:
+      break;
+  }
+  return JobEnding::WriteError;
 }
 
 // A negative count is an encoder failure, never a length to write.

@@ -27,6 +27,9 @@ class JobRunner : public KThread, public JobDisplay {
                          int quality = 5);
   // Starts the prepared job and waits until the worker has finished all of it.
   void RunToEnd();
+  // Starts the prepared job as the window does; false if it cannot.
+  bool Begin();
+  void WaitUntilIdle();
 
   ProcessingJob job;
   // While set, the worker waits before it enters the job.

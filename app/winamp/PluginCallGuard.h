@@ -4,7 +4,7 @@
 
 // Runs one call into a plug-in so that a fault inside it (an access
 // violation, an illegal instruction, a division by zero, a stack overflow,
-// an exception nothing in the plug-in caught) comes back to the caller as
+// any exception nothing in the plug-in caught) comes back to the caller as
 // a failed call instead of ending the program.
 //
 // How: the guard registers an exception handler frame of its own on the
@@ -26,6 +26,10 @@
 // risk left, and it is the plug-in's, not the program's data.
 class PluginCallGuard {
  public:
+  // Once at start: faults in window procedures that the system calls back
+  // reach the guard instead of being swallowed by the system.
+  static void LetCallbackFaultsThrough();
+
   // Calls `call(context)`; false when it faulted.
   static bool Run(void (*call)(void* context), void* context);
 

@@ -26,7 +26,7 @@ void JobPhaseClock::Start() {
   stopCounter_ = startCounter_;
 }
 
-void JobPhaseClock::Lap(JobPhase phase) {
+void JobPhaseClock::Lap(BlockPhase phase) {
   uint64_t now = __rdtsc();
   ticks_[static_cast<int>(phase)] += now - lastTicks_;
   lastTicks_ = now;
@@ -37,7 +37,7 @@ void JobPhaseClock::Stop() {
   stopCounter_ = Counter();
 }
 
-double JobPhaseClock::Seconds(JobPhase phase) const {
+double JobPhaseClock::Seconds(BlockPhase phase) const {
   return static_cast<double>(ticks_[static_cast<int>(phase)]) * SecondsPerTick();
 }
 
@@ -56,9 +56,9 @@ double JobPhaseClock::SecondsPerTick() const {
   return seconds / static_cast<double>(ticks);
 }
 
-const char* JobPhaseClock::Name(JobPhase phase) {
+const char* JobPhaseClock::Name(BlockPhase phase) {
   static const char* const kNames[] = {"decode", "copies",   "plug-in calls", "fade-in",
                                        "encode", "write",    "progress",      "flush and close"};
   int index = static_cast<int>(phase);
-  return index >= 0 && index < static_cast<int>(JobPhase::Count) ? kNames[index] : "";
+  return index >= 0 && index < static_cast<int>(BlockPhase::Count) ? kNames[index] : "";
 }
