@@ -15,10 +15,12 @@ int64_t Counter() {
 }  // namespace
 
 JobPhaseClock::JobPhaseClock()
-    : ticks_(), startTicks_(0), lastTicks_(0), stopTicks_(0), startCounter_(0), stopCounter_(0) {}
+    : ticks_(), blockEndTicks_(), blocks_(nullptr), startTicks_(0), lastTicks_(0), stopTicks_(0), startCounter_(0), stopCounter_(0) {}
 
 void JobPhaseClock::Start() {
   for (uint64_t& ticks : ticks_) ticks = 0;
+  for (uint64_t& ticks : blockEndTicks_) ticks = 0;
+  if (blocks_) blocks_->clear();
   startCounter_ = Counter();
   startTicks_ = __rdtsc();
   lastTicks_ = startTicks_;
@@ -32,13 +34,32 @@ void JobPhaseClock::Lap(BlockPhase phase) {
   lastTicks_ = now;
 }
 
+void JobPhaseClock::EndBlock() {
+  if (!blocks_) return;
+  BlockTicks block;
+  for (int p = 0; p < static_cast<int>(BlockPhase::Count); ++p) {
+    block.ticks[p] = ticks_[p] - blockEndTicks_[p];
+    blockEndTicks_[p] = ticks_[p];
+  }
+  blocks_->push_back(block);
+}
+
 void JobPhaseClock::Stop() {
   stopTicks_ = __rdtsc();
   stopCounter_ = Counter();
 }
 
 double JobPhaseClock::Seconds(BlockPhase phase) const {
-  return static_cast<double>(ticks_[static_cast<int>(phase)]) * SecondsPerTick();
+  return Seconds(ticks_[static_cast<int>(phase)]);
+}
+
+double JobPhaseClock::SecondsAfterBlocks(BlockPhase phase) const {
+  int index = static_cast<int>(phase);
+  return Seconds(ticks_[index] - blockEndTicks_[index]);
+}
+
+double JobPhaseClock::Seconds(uint64_t ticks) const {
+  return static_cast<double>(ticks) * SecondsPerTick();
 }
 
 double JobPhaseClock::TotalSeconds() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The parts of a job's block loop whose time is kept apart.
 enum class BlockPhase {
@@ -13,6 +14,11 @@ enum class BlockPhase {
   Progress,  // the position and the progress display
   Finish,    // the flush, the Info tag and closing the file
   Count
+};
+
+// One block's time, phase by phase, in time-stamp counts.
+struct BlockTicks {
+  uint64_t ticks[static_cast<int>(BlockPhase::Count)];
 };
 
 // Where a job's worker spends its time: each Lap gives the time since the
@@ -29,17 +35,28 @@ class JobPhaseClock {
   void Lap(BlockPhase phase);
   // The end of the run, for the conversion of counts into seconds.
   void Stop();
+  // A block is done. Only a benchmark keeps each block's phases (`blocks`,
+  // null by default): the program's memory does not grow with the input.
+  void KeepBlocks(std::vector<BlockTicks>* blocks) { blocks_ = blocks; }
+  std::vector<BlockTicks>* KeptBlocks() const { return blocks_; }
+  void EndBlock();
 
   // Seconds spent in `phase` between Start and Stop.
   double Seconds(BlockPhase phase) const;
   // All phases together.
   double TotalSeconds() const;
+  // What came after the last block, in `phase`.
+  double SecondsAfterBlocks(BlockPhase phase) const;
+  double Seconds(uint64_t ticks) const;
   static const char* Name(BlockPhase phase);
 
  private:
   double SecondsPerTick() const;
 
   uint64_t ticks_[static_cast<int>(BlockPhase::Count)];
+  // The totals at the last block's end.
+  uint64_t blockEndTicks_[static_cast<int>(BlockPhase::Count)];
+  std::vector<BlockTicks>* blocks_;
   uint64_t startTicks_;
   uint64_t lastTicks_;
   uint64_t stopTicks_;

@@ -220,6 +220,7 @@ void ProcessingJob::Run(JobDisplay& display) {
         if (ending != JobEnding::Finished) break;
         ShowChangedProgress(display, shownPercent, false);
         phaseClock.Lap(BlockPhase::Progress);
+        phaseClock.EndBlock();
       }
     }
     if (result == MPG123_DONE) break;

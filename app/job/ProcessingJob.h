@@ -90,8 +90,10 @@ class ProcessingJob {
   int PositionMs() const;
   int64_t LengthMs() const;
   long GetSampleRate() const { return sampleRate; }
-  // Where the last conversion's worker spent its time.
+  // Where the last conversion's worker spent its time; a benchmark may
+  // have each block's phases kept too.
   const JobPhaseClock& PhaseTimes() const { return phaseClock; }
+  void KeepBlockTimes(std::vector<BlockTicks>* blocks) { phaseClock.KeepBlocks(blocks); }
   int GetChannels() const { return channels; }
   int GetBitRate() const { return bitRate; }
 

@@ -152,6 +152,10 @@ class Benchmark {
     std::string output = work_ + "\\out.mp3";
     Timing timing;
     JobPhaseClock job, decode, encode;
+    std::vector<BlockTicks> jobBlocks, decodeBlocks, encodeBlocks;
+    job.KeepBlocks(&jobBlocks);
+    decode.KeepBlocks(&decodeBlocks);
+    encode.KeepBlocks(&encodeBlocks);
     if (!Check(program_.Convert(input_.Path(), output, result.kbps, result.quality, &timing, &job),
                "the program's conversion")) {
       return false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "AppProbe.h"
+#include "BlockBest.h"
 #include "JobPhaseClock.h"
 #include "Samples.h"
 
@@ -16,12 +17,10 @@ struct SettingResult {
   Samples lameWall;  // less the process's start-up
   Samples decodeWall, decodeCpu;
   Samples encodeWall, encodeCpu;
-  // Seconds per phase (indexed by BlockPhase): the program's job, and the
-  // libraries alone, (c) for the decoding and (d) for the rest.
-  Samples programPhases[static_cast<int>(BlockPhase::Count)];
-  Samples alonePhases[static_cast<int>(BlockPhase::Count)];
+  // Each block at its best: the program's job, (c) and (d).
+  BlockBest programBlocks, decodeBlocks, encodeBlocks;
 
-  // Adds one round's phases: the job's, and those of (c) and (d).
+  // Adds one round's blocks: the job's, and those of (c) and (d).
   void AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
                  const JobPhaseClock& encode);
 };

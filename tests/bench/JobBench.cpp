@@ -28,6 +28,7 @@ bool JobBench::Convert(const std::string& input, const std::string& output, int 
                        int quality, Timing* timing, JobPhaseClock* phases) {
   if (!Prepare(input, output, kbps, quality)) return false;
   job_.SetPlugin(&host_.Plugin());
+  job_.KeepBlockTimes(phases->KeptBlocks());
   ending_ = JobEnding::Aborted;
   startWall_ = Stopwatch::Now();
   if (!job_.Begin() || !Start()) {

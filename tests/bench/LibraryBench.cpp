@@ -29,6 +29,7 @@ bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, siz
     ok = count >= 0;
     if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
     phases->Lap(BlockPhase::Write);
+    phases->EndBlock();
   }
   int count = lame_encode_flush(encoder, out.data(), capacity);
   if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
@@ -67,6 +68,7 @@ bool LibraryBench::Decode(const std::string& input, Timing* timing,
     result = mpg123_read(decoder, block.data(), block.size(), &done);
     total += done;
     phases->Lap(BlockPhase::Decode);
+    if (done > 0) phases->EndBlock();
   } while (result == MPG123_OK);
   mpg123_close(decoder);
   phases->Stop();
