@@ -110,8 +110,9 @@ std::string BenchReport::Markdown() const {
       repeats, lameStartupWall);
   text += "### Wall-clock time\n\n" + WallTable();
   text +=
-      "\n### CPU time of the working thread\n\nLess disturbed by the rest of the machine than "
-      "the wall clock (the processor's instruction counters cannot be read here). Wine does not "
+      "\n### CPU time of the working thread\n\nThe time other processes take does not count "
+      "here, but a stretch in which the machine's host slows this one does, as much as in the "
+      "wall clock (the processor's instruction counters cannot be read here). Wine does not "
       "report the CPU time of another process, so lame.exe has none.\n\n" +
       CpuTable();
   text += "\n" + PhaseTable();

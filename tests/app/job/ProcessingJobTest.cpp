@@ -107,6 +107,8 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
   auto log = reinterpret_cast<RecorderLogFunction>(
       reinterpret_cast<void*>(GetProcAddress(keep, "RecorderLog")))();
   JobRunner runner;
+  std::vector<BlockTicks> blocks;
+  runner.job.KeepBlockTimes(&blocks);
   ConvertWith("test_recorder", runner);
   EXPECT_EQ(log->bits, 16);
   EXPECT_EQ(log->channels, 2);
@@ -116,6 +118,22 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
   TestMp3::Decoded input = TestMp3::Read(input_);
   EXPECT_EQ(static_cast<size_t>(log->totalFrames), input.Frames()) << "frames = bytes / 4";
   FreeLibrary(keep);
+
+  // Each block was timed, phase by phase, and the blocks and what came
+  // after them add up to the whole run.
+  const JobPhaseClock& clock = runner.job.PhaseTimes();
+  size_t blockFrames = runner.job.GetBlockSize() / 4;
+  EXPECT_EQ(blocks.size(), (input.Frames() + blockFrames - 1) / blockFrames);
+  for (int p = 0; p < static_cast<int>(BlockPhase::Count); ++p) {
+    BlockPhase phase = static_cast<BlockPhase>(p);
+    double sum = clock.SecondsAfterBlocks(phase);
+    for (const BlockTicks& block : blocks) sum += clock.Seconds(block.ticks[p]);
+    EXPECT_NEAR(sum, clock.Seconds(phase), 1e-9) << JobPhaseClock::Name(phase);
+  }
+  for (const BlockTicks& block : blocks) {
+    EXPECT_GT(block.ticks[static_cast<int>(BlockPhase::Encode)], 0u);
+    EXPECT_EQ(block.ticks[static_cast<int>(BlockPhase::Finish)], 0u);
+  }
 }
 
 TEST_F(ProcessingJobTest, ACountOutOfRangeKeepsTheWholeSlice) {
