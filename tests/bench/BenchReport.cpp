@@ -171,11 +171,11 @@ std::string BenchReport::PhaseTable() const {
   std::string text =
       "### Where the job's time goes\n\nThe worker's block loop, phase by phase (wall clock), "
       "each block at its best: the machine's host slows stretches of a run now and then, by up "
-      "to half, whatever the run does, so each block's time is taken from the round in which "
-      "that block was fastest, all its phases from that round, and what comes after the last "
-      "block likewise. The libraries alone are taken the same way, (c) for the decoding and "
-      "(d) for the rest; their figure follows the job's, then the ratio of the two in "
-      "brackets.\n\n| phase |";
+      "to half, whatever the run does, so each phase of each block is taken from the round in "
+      "which it was fastest, and what comes after the last block likewise. The libraries "
+      "alone are taken the same way, (c) for the decoding and (d) for the rest, each from its "
+      "own runs; their figure follows the job's, then the ratio of the two in brackets.\n\n"
+      "| phase |";
   std::string rule = "|---|";
   for (const SettingResult& s : settings) {
     text += " " + SettingName(s) + " |";

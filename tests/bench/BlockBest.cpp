@@ -6,8 +6,11 @@ constexpr int kPhases = static_cast<int>(BlockPhase::Count);
 
 }  // namespace
 
-void BlockBest::KeepFaster(const Block& block, Block* best, bool first) {
-  if (first || block.total < best->total) *best = block;
+// A block that the earlier rounds did not have is taken as it is.
+void BlockBest::KeepFaster(const Block& block, Block* best) const {
+  for (int p = 0; p < kPhases; ++p) {
+    if (rounds_ == 0 || block.phases[p] < best->phases[p]) best->phases[p] = block.phases[p];
+  }
 }
 
 void BlockBest::Add(const JobPhaseClock& clock) {
@@ -15,25 +18,24 @@ void BlockBest::Add(const JobPhaseClock& clock) {
   if (!blocks) return;
   for (size_t i = 0; i < blocks->size(); ++i) {
     Block block;
-    for (int p = 0; p < kPhases; ++p) {
-      block.phases[p] = clock.Seconds((*blocks)[i].ticks[p]);
-      block.total += block.phases[p];
+    for (int p = 0; p < kPhases; ++p) block.phases[p] = clock.Seconds((*blocks)[i].ticks[p]);
+    if (i >= best_.size()) {
+      best_.push_back(block);
+    } else {
+      KeepFaster(block, &best_[i]);
     }
-    bool first = i >= best_.size();
-    if (first) best_.emplace_back();
-    KeepFaster(block, &best_[i], first);
   }
   Block after;
   for (int p = 0; p < kPhases; ++p) {
     after.phases[p] = clock.SecondsAfterBlocks(static_cast<BlockPhase>(p));
-    after.total += after.phases[p];
   }
-  KeepFaster(after, &after_, rounds_++ == 0);
+  KeepFaster(after, &after_);
+  ++rounds_;
 }
 
 double BlockBest::Seconds() const {
-  double seconds = after_.total;
-  for (const Block& block : best_) seconds += block.total;
+  double seconds = 0;
+  for (int p = 0; p < kPhases; ++p) seconds += Seconds(static_cast<BlockPhase>(p));
   return seconds;
 }
 

@@ -5,25 +5,25 @@
 
 #include "JobPhaseClock.h"
 
-// Each block's best round. The machine's host slows stretches of a run now
-// and then, by up to half, whatever the run does; over a few rounds each
-// block has most likely run undisturbed at least once. A block's time is
-// that of its fastest round, all its phases from that round, so the phases
-// add up to it; what came after the last block is taken the same way.
+// Each block's phases at their best over the rounds. The machine's host
+// slows stretches of a run now and then, by up to half, whatever the run
+// does; over a few rounds each part of the work has most likely run
+// undisturbed at least once. Each phase of each block is taken from the
+// round in which it was fastest, as (c) and (d), measured apart, take
+// decoding and encoding each from its own best round; what came after the
+// last block is taken the same way.
 class BlockBest {
  public:
   // One round's blocks, from a clock that kept them.
   void Add(const JobPhaseClock& clock);
   double Seconds() const;
   double Seconds(BlockPhase phase) const;
-  size_t Blocks() const { return best_.size(); }
 
  private:
   struct Block {
-    double total = 0;
     double phases[static_cast<int>(BlockPhase::Count)] = {};
   };
-  static void KeepFaster(const Block& block, Block* best, bool first);
+  void KeepFaster(const Block& block, Block* best) const;
 
   std::vector<Block> best_;
   Block after_;
