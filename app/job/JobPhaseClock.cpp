@@ -15,7 +15,14 @@ int64_t Counter() {
 }  // namespace
 
 JobPhaseClock::JobPhaseClock()
-    : ticks_(), blockEndTicks_(), blocks_(nullptr), startTicks_(0), lastTicks_(0), stopTicks_(0), startCounter_(0), stopCounter_(0) {}
+    : ticks_(),
+      blockEndTicks_(),
+      blocks_(nullptr),
+      startTicks_(0),
+      lastTicks_(0),
+      stopTicks_(0),
+      startCounter_(0),
+      stopCounter_(0) {}
 
 void JobPhaseClock::Start() {
   for (uint64_t& ticks : ticks_) ticks = 0;

@@ -47,6 +47,7 @@ class JobPhaseClock {
   double TotalSeconds() const;
   // What came after the last block, in `phase`.
   double SecondsAfterBlocks(BlockPhase phase) const;
+  // Time-stamp counts of this run, such as a kept block's, in seconds.
   double Seconds(uint64_t ticks) const;
   static const char* Name(BlockPhase phase);
 
