@@ -58,6 +58,7 @@ class BenchReport {
   std::string CpuTable() const;
   std::string PhaseTable() const;
   std::string Targets() const;
+  std::string CpuAgreement() const;
   std::string Reading() const;
   std::string PhaseReading() const;
   std::string ResponsivenessSection() const;
