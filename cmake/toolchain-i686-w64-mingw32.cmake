@@ -16,4 +16,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 find_program(VT_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VT_WINE})
+# Through a script that keeps a test program's own result when Wine kills
+# it on its way out (see there).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test-program.sh ${VT_WINE})
