@@ -64,7 +64,9 @@ TEST_F(AudioOutputTest, PlaysTheLastPartialBlock) {
   CaptureReader capture(capturePath_);
   Play(pcm);
   int played = static_cast<int>(capture.WaitForSound(sound / 2).size() / 2);
-  EXPECT_EQ(played, sound);
+  // At least all of it: on a loaded machine Wine's output pads a stream that
+  // runs dry with silence, which only lengthens what is heard.
+  EXPECT_GE(played, sound);
 }
 
 }  // namespace

@@ -46,7 +46,10 @@ class PreviewTest : public ::testing::Test {
 TEST_F(PreviewTest, PlaysTheInputAtFullVolumeAndEndsTheMarquee) {
   JobRunner runner;
   std::vector<int16_t> played = Preview(100, runner);
-  EXPECT_NEAR(static_cast<int>(played.size() / 2), kRate, kRate / 20);
+  // All of it, once: silence that Wine's output pads a stream with on a
+  // loaded machine (a few tens of ms at a time) only lengthens it.
+  EXPECT_GE(static_cast<int>(played.size() / 2), kRate - kRate / 20);
+  EXPECT_LE(static_cast<int>(played.size() / 2), kRate + kRate / 2);
   EXPECT_GT(TestMp3::ChannelLevel(played, 0), 8000);
   EXPECT_TRUE(runner.marqueeStopped);
   EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
