@@ -228,7 +228,7 @@ std::string BenchReport::Targets() const {
 }
 
 // A block's best time is read from the wall clock; it is processor time too
-// when the worker hardly waits, as encoding alone does not.
+// when the worker hardly waits.
 std::string BenchReport::CpuAgreement() const {
   double job = 1, alone = 1;
   for (const SettingResult& s : settings) {
@@ -245,8 +245,8 @@ std::string BenchReport::CpuAgreement() const {
             "%.1f %%), so part of a block's time is waiting.";
   text +=
       " (The median of the rounds, CPU time counted in Wine's 10 ms ticks.) Where a host slows "
-      "whole stretches of a run, the whole runs' CPU time lengthens with the "
-      "wall clock and cannot tell 3 %%.\n";
+      "whole stretches of a run, the whole runs' CPU time lengthens with the wall clock and "
+      "cannot tell 3 %%.\n";
   return Format(text.c_str(), job * 100, alone * 100);
 }
 
