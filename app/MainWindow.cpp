@@ -21,7 +21,6 @@ namespace {
 const int kBitRates[] = {64, 128, 256, 320};
 constexpr int kDefaultBitRatePosition = 3;
 constexpr int kDefaultQuality = 5;
-constexpr int kInitialVolume = 50;
 constexpr int kMarqueeStepMs = 60;
 constexpr DWORD kEndPauseMs = 1000;
 // The worker's progress, handed to the window's thread (wParam: percent).
@@ -92,7 +91,6 @@ void MainWindow::OnAttached() {
   KComponent::OnAttached();
   PluginCallGuard::LetCallbackFaultsThrough();
   job.SetPlugin(&dspHost.Plugin());
-  job.Volume() = kInitialVolume;
   AttachControls();
   SetText(L"MP3 Vellumtone");
   windowIcon.LoadIconResource(IDI_MAIN);
@@ -144,7 +142,7 @@ void MainWindow::AttachControls() {
   volumeTrackBar.AttachTo(GetDlgItem(dialog, IDC_VOLUME));
   volumeTrackBar.SetListener(this);
   volumeTrackBar.SetRange(0, 100);
-  volumeTrackBar.SetValue(kInitialVolume);
+  volumeTrackBar.SetValue(PreviewSink::kInitialVolume);
   bitRateComboBox.AttachTo(GetDlgItem(dialog, IDC_BIT_RATE));
   for (const wchar_t* rate : {L"64", L"128", L"256", L"320"}) bitRateComboBox.AppendItem(rate);
   bitRateComboBox.SetSelection(kDefaultBitRatePosition);
@@ -164,7 +162,6 @@ void MainWindow::Destroy() {
     return;
   }
   if (RefusedInsidePluginCall()) return;
-  job.FreeBlockBuffer();
   dspHost.Unload();
   winampWindow.Destroy();
   job.TearDown();

@@ -20,10 +20,6 @@ class JobDisplay {
   virtual void StopMarquee() = 0;
   // Back to the idle controls after a preview; `ending` tells why it ended.
   virtual void ShowPreviewEnd(JobEnding ending) = 0;
-  // The block loop is over and the end of a conversion begins: the flush,
-  // the Info tag, the tags and the move into place. Nothing to show; a
-  // measurement may note the time.
-  virtual void ConversionFinishing() {}
   // The pause, progress 100, idle controls and the result message, which the
   // worker waits on.
   virtual void ShowConversionEnd(JobEnding ending) = 0;

@@ -12,8 +12,6 @@ int16_t TruncateAndClamp(double value) {
 
 }  // namespace
 
-void FadeIn(int16_t* samples, size_t bytes) { FadeInPart(samples, bytes / 2, 0, bytes / 8); }
-
 void FadeInPart(int16_t* samples, size_t count, size_t start, size_t length) {
   float n = static_cast<float>(length);
   for (size_t i = start; i < length && i - start < count; ++i) {

@@ -7,13 +7,10 @@
 // In-place transforms of interleaved 16-bit stereo blocks.
 namespace SampleTransforms {
 
-// Fades in the first quarter of the block's sample values: value i of n
-// becomes i / n of itself (n in single precision, the product in double,
+// A fade-in over a stream that comes in pieces: `samples` holds the `count`
+// values from value `start` of a fade `length` values long; value i becomes
+// i / length of itself (length in single precision, the product in double,
 // truncated toward zero and clamped).
-void FadeIn(int16_t* samples, size_t bytes);
-
-// The same fade over a stream that comes in pieces: `samples` holds the
-// `count` values from value `start` of a fade `length` values long.
 void FadeInPart(int16_t* samples, size_t count, size_t start, size_t length);
 
 // Scales every value by volume / 100, reading the volume afresh for each

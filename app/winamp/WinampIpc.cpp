@@ -6,7 +6,7 @@
 
 #include "EmbedWindow.h"
 #include "FilePath.h"
-#include "ProcessingJob.h"
+
 
 namespace {
 
@@ -17,14 +17,14 @@ LRESULT Pointer(const void* text) { return reinterpret_cast<LRESULT>(text); }
 
 }  // namespace
 
-WinampIpc::WinampIpc(const ProcessingJob& job) : job_(job), settingsFound_(false) {}
+WinampIpc::WinampIpc(const PlaybackFacts& facts) : playback_(facts), settingsFound_(false) {}
 
 LRESULT WinampIpc::Answer(WPARAM parameter, LPARAM code) {
   switch (code) {
     case kGetVersion:
       return kVersion;
     case kIsPlaying:
-      return job_.State().IsPlaying() ? 1 : 0;
+      return playback_.IsPlaying() ? 1 : 0;
     case kGetOutputTime:
       return OutputTime(parameter);
     case kGetInfo:
@@ -98,11 +98,11 @@ void WinampIpc::SetPluginPath(const KString& path) {
 LRESULT WinampIpc::OutputTime(WPARAM mode) const {
   switch (mode) {
     case 0:
-      return job_.PositionMs();
+      return playback_.PositionMs();
     case 1:
-      return static_cast<LRESULT>(job_.LengthMs() / 1000);
+      return static_cast<LRESULT>(playback_.LengthMs() / 1000);
     case 2:
-      return static_cast<LRESULT>(job_.LengthMs());
+      return static_cast<LRESULT>(playback_.LengthMs());
     default:
       return 0;
   }
@@ -113,13 +113,13 @@ LRESULT WinampIpc::OutputTime(WPARAM mode) const {
 LRESULT WinampIpc::Info(WPARAM field) const {
   switch (field) {
     case 0:
-      return job_.GetSampleRate() / 1000;
+      return playback_.GetSampleRate() / 1000;
     case 1:
-      return job_.GetBitRate();
+      return playback_.GetBitRate();
     case 2:
-      return job_.GetChannels();
+      return playback_.GetChannels();
     case 5:
-      return job_.GetSampleRate();
+      return playback_.GetSampleRate();
     default:
       return 0;
   }

@@ -5,7 +5,7 @@
 #include "IpcPath.h"
 #include "KString.h"
 
-class ProcessingJob;
+#include "PlaybackFacts.h"
 
 // Winamp's message for the queries plug-ins send to their parent window:
 // wParam carries a parameter, lParam the query's code.
@@ -38,7 +38,7 @@ class WinampIpc {
   };
   static constexpr LRESULT kVersion = 0x5066;
 
-  explicit WinampIpc(const ProcessingJob& job);
+  explicit WinampIpc(const PlaybackFacts& facts);
   WinampIpc(const WinampIpc&) = delete;
   WinampIpc& operator=(const WinampIpc&) = delete;
 
@@ -52,7 +52,7 @@ class WinampIpc {
   LRESULT Info(WPARAM field) const;
   void FindSettingsFolder();
 
-  const ProcessingJob& job_;
+  const PlaybackFacts& playback_;
   bool settingsFound_;
   IpcPath iniFile_;
   IpcPath iniDirectory_;

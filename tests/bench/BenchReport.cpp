@@ -69,11 +69,10 @@ std::string Verdict(bool met) { return met ? "met" : "**not met**"; }
 
 constexpr int kPhases = static_cast<int>(BlockPhase::Count);
 
-// The phases that the libraries alone have too: (c) decodes, (d) encodes,
-// writes and finishes its file.
+// The phases that the libraries alone have too: (c) decodes, (d) encodes
+// and writes, and finishes its file.
 bool HasAlone(BlockPhase phase) {
-  return phase == BlockPhase::Decode || phase == BlockPhase::Encode || phase == BlockPhase::Write ||
-         phase == BlockPhase::Finish;
+  return phase == BlockPhase::Decode || phase == BlockPhase::Sink || phase == BlockPhase::Finish;
 }
 
 // Each block at its best, over the whole run.
@@ -99,8 +98,8 @@ std::string PhaseCell(const SettingResult& s, BlockPhase phase) {
 
 }  // namespace
 
-void SettingResult::AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
-                              const JobPhaseClock& encode) {
+void SettingResult::AddPhases(const BlockPhaseClock& program, const BlockPhaseClock& decode,
+                              const BlockPhaseClock& encode) {
   programBlocks.Add(program);
   decodeBlocks.Add(decode);
   encodeBlocks.Add(encode);
@@ -196,7 +195,7 @@ std::string BenchReport::PhaseTable() const {
   text += "\n" + rule + "\n";
   for (int p = 0; p < kPhases; ++p) {
     BlockPhase phase = static_cast<BlockPhase>(p);
-    text += std::string("| ") + JobPhaseClock::Name(phase) + " |";
+    text += std::string("| ") + BlockPhaseClock::Name(phase) + " |";
     for (const SettingResult& s : settings) text += " " + PhaseCell(s, phase) + " |";
     text += "\n";
   }
@@ -287,7 +286,7 @@ std::string BenchReport::PhaseReading() const {
   for (const SettingResult& s : settings) {
     if (BestRatio(s) > BestRatio(*worst)) worst = &s;
   }
-  const BlockPhase own[] = {BlockPhase::Copy, BlockPhase::Plugin, BlockPhase::Fade, BlockPhase::Progress};
+  const BlockPhase own[] = {BlockPhase::Plugin, BlockPhase::Fade, BlockPhase::Progress};
   double ownSeconds = 0;
   BlockPhase largest = own[0];
   for (BlockPhase phase : own) {
@@ -296,14 +295,14 @@ std::string BenchReport::PhaseReading() const {
     if (seconds > worst->programBlocks.Seconds(largest)) largest = phase;
   }
   return Format(
-      "Per phase, at %s: the job's own work (copies, plug-in calls, fade-in, progress) takes "
+      "Per phase, at %s: the job's own work (plug-in slices, fade-in, progress) takes "
       "%.3f s, %.1f %% of (a), most of it the %s (%.3f s); decoding in the job takes %.3f of "
       "its time alone and encoding %.3f, the two libraries taking turns block by block and so "
       "sharing the processor's caches. ",
       SettingName(*worst).c_str(), ownSeconds,
-      Ratio(ownSeconds, worst->programBlocks.Seconds()) * 100, JobPhaseClock::Name(largest),
+      Ratio(ownSeconds, worst->programBlocks.Seconds()) * 100, BlockPhaseClock::Name(largest),
       worst->programBlocks.Seconds(largest), BestRatio(*worst, BlockPhase::Decode),
-      BestRatio(*worst, BlockPhase::Encode));
+      BestRatio(*worst, BlockPhase::Sink));
 }
 
 std::string BenchReport::ResponsivenessSection() const {

@@ -5,7 +5,7 @@
 
 #include "AppProbe.h"
 #include "BlockBest.h"
-#include "JobPhaseClock.h"
+#include "BlockPhaseClock.h"
 #include "Samples.h"
 
 // One encoder setting measured side by side: (a) the program's conversion,
@@ -21,8 +21,8 @@ struct SettingResult {
   BlockBest programBlocks, decodeBlocks, encodeBlocks;
 
   // Adds one round's blocks: the job's, and those of (c) and (d).
-  void AddPhases(const JobPhaseClock& program, const JobPhaseClock& decode,
-                 const JobPhaseClock& encode);
+  void AddPhases(const BlockPhaseClock& program, const BlockPhaseClock& decode,
+                 const BlockPhaseClock& encode);
 };
 
 // The end of a conversion, timed on its own: one input, every round.

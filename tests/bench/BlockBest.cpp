@@ -13,7 +13,7 @@ void BlockBest::KeepFaster(const Block& block, Block* best) const {
   }
 }
 
-void BlockBest::Add(const JobPhaseClock& clock) {
+void BlockBest::Add(const BlockPhaseClock& clock) {
   const std::vector<BlockTicks>* blocks = clock.KeptBlocks();
   if (!blocks) return;
   for (size_t i = 0; i < blocks->size(); ++i) {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "JobPhaseClock.h"
+#include "BlockPhaseClock.h"
 
 // Each block's phases at their best over the rounds. The machine's host
 // slows stretches of a run now and then, by up to half, whatever the run
@@ -15,7 +15,7 @@
 class BlockBest {
  public:
   // One round's blocks, from a clock that kept them.
-  void Add(const JobPhaseClock& clock);
+  void Add(const BlockPhaseClock& clock);
   double Seconds() const;
   double Seconds(BlockPhase phase) const;
 

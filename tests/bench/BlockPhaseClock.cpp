@@ -1,4 +1,4 @@
-#include "JobPhaseClock.h"
+#include "BlockPhaseClock.h"
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@ int64_t Counter() {
 
 }  // namespace
 
-JobPhaseClock::JobPhaseClock()
+BlockPhaseClock::BlockPhaseClock()
     : ticks_(),
       blockEndTicks_(),
       blocks_(nullptr),
@@ -24,7 +24,7 @@ JobPhaseClock::JobPhaseClock()
       startCounter_(0),
       stopCounter_(0) {}
 
-void JobPhaseClock::Start() {
+void BlockPhaseClock::Start() {
   for (uint64_t& ticks : ticks_) ticks = 0;
   for (uint64_t& ticks : blockEndTicks_) ticks = 0;
   if (blocks_) blocks_->clear();
@@ -35,13 +35,13 @@ void JobPhaseClock::Start() {
   stopCounter_ = startCounter_;
 }
 
-void JobPhaseClock::Lap(BlockPhase phase) {
+void BlockPhaseClock::Lap(BlockPhase phase) {
   uint64_t now = __rdtsc();
   ticks_[static_cast<int>(phase)] += now - lastTicks_;
   lastTicks_ = now;
 }
 
-void JobPhaseClock::EndBlock() {
+void BlockPhaseClock::EndBlock() {
   if (!blocks_) return;
   BlockTicks block;
   for (int p = 0; p < static_cast<int>(BlockPhase::Count); ++p) {
@@ -51,31 +51,31 @@ void JobPhaseClock::EndBlock() {
   blocks_->push_back(block);
 }
 
-void JobPhaseClock::Stop() {
+void BlockPhaseClock::Stop() {
   stopTicks_ = __rdtsc();
   stopCounter_ = Counter();
 }
 
-double JobPhaseClock::Seconds(BlockPhase phase) const {
+double BlockPhaseClock::Seconds(BlockPhase phase) const {
   return Seconds(ticks_[static_cast<int>(phase)]);
 }
 
-double JobPhaseClock::SecondsAfterBlocks(BlockPhase phase) const {
+double BlockPhaseClock::SecondsAfterBlocks(BlockPhase phase) const {
   int index = static_cast<int>(phase);
   return Seconds(ticks_[index] - blockEndTicks_[index]);
 }
 
-double JobPhaseClock::Seconds(uint64_t ticks) const {
+double BlockPhaseClock::Seconds(uint64_t ticks) const {
   return static_cast<double>(ticks) * SecondsPerTick();
 }
 
-double JobPhaseClock::TotalSeconds() const {
+double BlockPhaseClock::TotalSeconds() const {
   return static_cast<double>(lastTicks_ - startTicks_) * SecondsPerTick();
 }
 
 // The time-stamp counter's rate is the processor's, which no call reports:
 // it is taken from the run itself, against the performance counter.
-double JobPhaseClock::SecondsPerTick() const {
+double BlockPhaseClock::SecondsPerTick() const {
   uint64_t ticks = stopTicks_ - startTicks_;
   LARGE_INTEGER frequency;
   if (ticks == 0 || !QueryPerformanceFrequency(&frequency)) return 0;
@@ -84,9 +84,9 @@ double JobPhaseClock::SecondsPerTick() const {
   return seconds / static_cast<double>(ticks);
 }
 
-const char* JobPhaseClock::Name(BlockPhase phase) {
-  static const char* const kNames[] = {"decode", "copies",   "plug-in calls", "fade-in",
-                                       "encode", "write",    "progress",      "flush and close"};
+const char* BlockPhaseClock::Name(BlockPhase phase) {
+  static const char* const kNames[] = {"decode",   "plug-in slices", "fade-in",
+                                       "encode and write", "progress", "flush and close"};
   int index = static_cast<int>(phase);
   return index >= 0 && index < static_cast<int>(BlockPhase::Count) ? kNames[index] : "";
 }

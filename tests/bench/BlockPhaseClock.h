@@ -3,18 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-// The parts of a job's block loop whose time is kept apart.
-enum class BlockPhase {
-  Decode,    // reading a block from the decoder
-  Copy,      // copying each slice where the plug-in works on it
-  Plugin,    // the guarded plug-in calls, one per slice
-  Fade,      // the fade-in (and its check on every later block)
-  Encode,    // the encoder's work on a block
-  Write,     // handing the encoded bytes to the output file
-  Progress,  // the position and the progress display
-  Finish,    // the flush, the Info tag and closing the file
-  Count
-};
+#include "BlockPhaseTimer.h"
 
 // One block's time, phase by phase, in time-stamp counts.
 struct BlockTicks {
@@ -26,20 +15,20 @@ struct BlockTicks {
 // each lap (a few nanoseconds; a 10-minute conversion has about 100 000
 // laps), and the counts become seconds by the performance counter's time
 // from Start to Stop, so the phases cost the job nothing that shows.
-class JobPhaseClock {
+class BlockPhaseClock : public BlockPhaseTimer {
  public:
-  JobPhaseClock();
+  BlockPhaseClock();
 
   // Forgets the last run's figures and starts counting.
-  void Start();
-  void Lap(BlockPhase phase);
+  void Start() override;
+  void Lap(BlockPhase phase) override;
   // The end of the run, for the conversion of counts into seconds.
-  void Stop();
-  // A block is done. Only a benchmark keeps each block's phases (`blocks`,
-  // null by default): the program's memory does not grow with the input.
+  void Stop() override;
+  // A block is done. Each block's phases are kept only when asked
+  // (`blocks`, null by default).
   void KeepBlocks(std::vector<BlockTicks>* blocks) { blocks_ = blocks; }
   std::vector<BlockTicks>* KeptBlocks() const { return blocks_; }
-  void EndBlock();
+  void EndBlock() override;
 
   // Seconds spent in `phase` between Start and Stop.
   double Seconds(BlockPhase phase) const;

@@ -21,25 +21,26 @@ JobBench::~JobBench() {
 }
 
 bool JobBench::SetUp(const std::string& pluginPath) {
-  return progressBar_ && ended_ && job_.GetBlockSize() > 0 && host_.Load(pluginPath.c_str(), progressBar_);
+  return progressBar_ && ended_ && host_.Load(pluginPath.c_str(), progressBar_);
 }
 
 bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
-                       int quality, Timing* timing, JobPhaseClock* phases) {
+                       int quality, Timing* timing, BlockPhaseClock* phases) {
   if (!Prepare(input, output, kbps, quality)) return false;
   job_.SetPlugin(&host_.Plugin());
-  job_.KeepBlockTimes(phases->KeptBlocks());
+  job_.SetPhaseTimer(phases);
   ending_ = JobEnding::Aborted;
   startWall_ = Stopwatch::Now();
   if (!job_.Begin() || !Start()) {
+    job_.SetPhaseTimer(nullptr);
     job_.AbandonPrepared();
     job_.CloseInput();
     return false;
   }
   PumpUntilFinished();
+  job_.SetPhaseTimer(nullptr);
   timing->wall = endWall_ - startWall_;
   timing->cpu = endCpu_ - startCpu_;
-  *phases = job_.PhaseTimes();
   return ending_ == JobEnding::Finished;
 }
 
@@ -61,8 +62,6 @@ void JobBench::ShowProgress(int percent) {
   SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-void JobBench::ConversionFinishing() { finishWall_ = Stopwatch::Now(); }
-
 // Called by the worker once the file is in place.
 void JobBench::ShowConversionEnd(JobEnding ending) {
   endWall_ = Stopwatch::Now();
@@ -75,7 +74,7 @@ bool JobBench::Prepare(const std::string& input, const std::string& output, int 
                        int quality) {
   long rate;
   int channels, encoding;
-  if (!job_.OpenInput(input.c_str())) return false;
+  if (!job_.OpenInput(KString(input.c_str()))) return false;
   if (!job_.GetFormat(&rate, &channels, &encoding)) {
     job_.CloseInput();
     return false;

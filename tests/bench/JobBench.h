@@ -7,6 +7,7 @@
 #include "DspPluginHost.h"
 #include "JobDisplay.h"
 #include "KThread.h"
+#include "BlockPhaseClock.h"
 #include "ProcessingJob.h"
 #include "Stopwatch.h"
 
@@ -26,7 +27,7 @@ class JobBench : public KThread, public JobDisplay {
   // One conversion; false unless it ran to the input's end. `phases`: where
   // the job's worker spent its time.
   bool Convert(const std::string& input, const std::string& output, int kbps, int quality,
-               Timing* timing, JobPhaseClock* phases);
+               Timing* timing, BlockPhaseClock* phases);
   // The decoder libmpg123 chose for this CPU.
   const char* DecoderName();
 
@@ -34,10 +35,7 @@ class JobBench : public KThread, public JobDisplay {
   void ShowProgress(int percent) override;
   void StopMarquee() override {}
   void ShowPreviewEnd(JobEnding) override {}
-  void ConversionFinishing() override;
   void ShowConversionEnd(JobEnding ending) override;
-  // The last conversion's end: its flush, Info tag, tags and move into place.
-  double FinishSeconds() const { return endWall_ - finishWall_; }
 
  private:
   bool Prepare(const std::string& input, const std::string& output, int kbps, int quality);
@@ -49,7 +47,6 @@ class JobBench : public KThread, public JobDisplay {
   HWND progressBar_ = nullptr;
   HANDLE ended_ = nullptr;  // set by the worker at the conversion's end
   double startWall_ = 0;
-  double finishWall_ = 0;
   double endWall_ = 0;
   double startCpu_ = 0;
   double endCpu_ = 0;

@@ -15,7 +15,7 @@ constexpr int kBytesPerFrame = 4;
 // The program's output buffer: LAME's worst case for twice a block, the most
 // a plug-in may return of one.
 bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, size_t blockSize,
-                JobPhaseClock* phases) {
+                BlockPhaseClock* phases) {
   std::vector<unsigned char> out(2 * blockSize / kBytesPerFrame * 5 / 4 + 7200);
   const int capacity = static_cast<int>(out.size());
   const size_t blockSamples = blockSize / sizeof(int16_t);
@@ -25,10 +25,9 @@ bool EncodeInto(FILE* file, lame_t encoder, const std::vector<int16_t>& pcm, siz
     int count = lame_encode_buffer_interleaved(encoder, const_cast<short*>(&pcm[first]),
                                                static_cast<int>(samples / 2), out.data(),
                                                capacity);
-    phases->Lap(BlockPhase::Encode);
     ok = count >= 0;
     if (count > 0) std::fwrite(out.data(), static_cast<size_t>(count), 1, file);
-    phases->Lap(BlockPhase::Write);
+    phases->Lap(BlockPhase::Sink);
     phases->EndBlock();
   }
   int count = lame_encode_flush(encoder, out.data(), capacity);
@@ -49,7 +48,7 @@ bool LibraryBench::Load(const std::string& input) {
 }
 
 bool LibraryBench::Decode(const std::string& input, Timing* timing,
-                          JobPhaseClock* phases) const {
+                          BlockPhaseClock* phases) const {
   mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
   if (!decoder || mpg123_open(decoder, input.c_str()) != MPG123_OK) {
     mpg123_delete(decoder);
@@ -79,7 +78,7 @@ bool LibraryBench::Decode(const std::string& input, Timing* timing,
 
 // Timed from the first block to the closed file, as the program's job is.
 bool LibraryBench::Encode(const std::string& output, int kbps, int quality, Timing* timing,
-                          JobPhaseClock* phases) const {
+                          BlockPhaseClock* phases) const {
   FILE* file = std::fopen(output.c_str(), "w+b");
   lame_t encoder = lame_init();
   if (!file || !encoder) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "JobPhaseClock.h"
+#include "BlockPhaseClock.h"
 #include "Stopwatch.h"
 
 // The floor for the program's conversion: the same libraries doing only
@@ -16,9 +16,9 @@ class LibraryBench {
  public:
   // Decodes `input` once, untimed, for the encoding runs.
   bool Load(const std::string& input);
-  bool Decode(const std::string& input, Timing* timing, JobPhaseClock* phases) const;
+  bool Decode(const std::string& input, Timing* timing, BlockPhaseClock* phases) const;
   bool Encode(const std::string& output, int kbps, int quality, Timing* timing,
-              JobPhaseClock* phases) const;
+              BlockPhaseClock* phases) const;
 
  private:
   std::vector<int16_t> pcm_;

@@ -31,7 +31,9 @@ bool JobRunner::PrepareConversion(const std::string& input, const std::string& o
                                   int quality) {
   long rate;
   int channels, encoding;
-  if (!job.OpenInput(input.c_str()) || !job.GetFormat(&rate, &channels, &encoding)) return false;
+  if (!job.OpenInput(KString(input.c_str())) || !job.GetFormat(&rate, &channels, &encoding)) {
+    return false;
+  }
   job.MeasureLength();
   return job.CreateOutput(KString(output.c_str())) && job.PrepareConversion(kbps, quality);
 }

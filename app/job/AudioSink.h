@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+#include "AudioBlock.h"
+#include "JobDisplay.h"
+
+// Where the job's sound ends up: the speakers of a preview or the file of a
+// conversion. The worker hands it every block, then the end.
+class AudioSink {
+ public:
+  virtual ~AudioSink() = default;
+  // One block as it goes out; anything but Finished ends the job.
+  virtual JobEnding Take(AudioBlock block) = 0;
+  // The loop is over, as `ending` says, after `inputFrames` of the input:
+  // the sink completes or drops what it holds and closes it. Returns how
+  // the job ended once that is done.
+  virtual JobEnding Finish(JobEnding ending, int64_t inputFrames) = 0;
+};

@@ -1,0 +1,17 @@
+#include "FadeIn.h"
+
+#include "SampleTransforms.h"
+
+FadeIn::FadeIn() : started(false), length(0), position(0) {}
+
+void FadeIn::Measure(AudioBlock decoded) {
+  if (started || decoded.IsEmpty()) return;
+  started = true;
+  length = decoded.Values() / 4;
+  position = 0;
+}
+
+void FadeIn::Apply(AudioBlock block) {
+  if (position < length) SampleTransforms::FadeInPart(block.samples, block.Values(), position, length);
+  position += block.Values();
+}

@@ -1,0 +1,106 @@
+#include "FileSink.h"
+
+#include <cstdlib>
+
+#include "TagCopier.h"
+
+namespace {
+
+// LAME's documented worst case: 1.25 × samples per channel + 7200 bytes.
+size_t EncoderBufferSize(size_t frames) { return frames * 5 / 4 + 7200; }
+
+}  // namespace
+
+FileSink::FileSink()
+    : encoder(nullptr), mp3Buffer(nullptr), mp3BufferSize(0), sampleRate(0), framesEncoded(0) {}
+
+FileSink::~FileSink() { Close(); }
+
+bool FileSink::Create(const KString& target) { return output.Create(target); }
+
+bool FileSink::Prepare(int kbps, int quality, long rate, size_t maxFrames,
+                       const KString& input) {
+  inputPath = input;
+  sampleRate = rate;
+  framesEncoded = 0;
+  encoder = lame_init();
+  mp3BufferSize = EncoderBufferSize(maxFrames);
+  mp3Buffer = static_cast<unsigned char*>(malloc(mp3BufferSize));
+  if (!encoder || !mp3Buffer) {
+    Close();
+    return false;
+  }
+  lame_set_num_channels(encoder, kChannels);
+  lame_set_out_samplerate(encoder, static_cast<int>(sampleRate));
+  lame_set_quality(encoder, quality);
+  lame_set_mode(encoder, STEREO);
+  lame_set_brate(encoder, kbps);
+  lame_init_params(encoder);
+  return true;
+}
+
+void FileSink::CloseEncoder() {
+  if (encoder) lame_close(encoder);
+  encoder = nullptr;
+  free(mp3Buffer);
+  mp3Buffer = nullptr;
+}
+
+void FileSink::Close() {
+  CloseEncoder();
+  output.Discard();
+}
+
+JobEnding FileSink::Take(AudioBlock block) {
+  if (block.IsEmpty()) return JobEnding::Finished;
+  framesEncoded += static_cast<int64_t>(block.frames);
+  return Write(lame_encode_buffer_interleaved(encoder, block.samples,
+                                              static_cast<int>(block.frames), mp3Buffer,
+                                              static_cast<int>(mp3BufferSize)));
+}
+
+JobEnding FileSink::Finish(JobEnding ending, int64_t inputFrames) {
+  JobEnding flushed = Write(lame_encode_flush(encoder, mp3Buffer, static_cast<int>(mp3BufferSize)));
+  if (ending == JobEnding::Finished || ending == JobEnding::Aborted) {
+    if (flushed != JobEnding::Finished) ending = flushed;
+  }
+  // LAME reserves the first frame for its Info tag by default; filling it in
+  // lets decoders drop the encoder's delay and padding, so the file plays
+  // exactly as long as its input (the stream must be readable: "w+b"). A
+  // failed write of it shows in the stream's error state, which Close checks.
+  lame_mp3_tags_fid(encoder, output.Stream());
+  CloseEncoder();
+  if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
+    output.Discard();
+    return ending;
+  }
+  return Place(ending, inputFrames);
+}
+
+// The tags go in once the audio is complete, so LAME's bit buffer never
+// carries them, whatever their size.
+JobEnding FileSink::Place(JobEnding ending, int64_t inputFrames) {
+  TagTiming timing = {inputFrames, framesEncoded, sampleRate};
+  if (!output.Close() || !TagCopier::Copy(inputPath, output.TemporaryPath(), timing)) {
+    output.Discard();
+    return JobEnding::WriteError;
+  }
+  switch (output.Commit()) {
+    case OutputFile::Placed::AtTarget:
+      return ending;
+    case OutputFile::Placed::KeptAside:
+      return JobEnding::KeptAside;
+    case OutputFile::Placed::Lost:
+      break;
+  }
+  return JobEnding::WriteError;
+}
+
+// A negative count is an encoder failure, never a length to write.
+JobEnding FileSink::Write(int count) {
+  if (count < 0) return JobEnding::EncoderError;
+  if (count > 0 && fwrite(mp3Buffer, static_cast<size_t>(count), 1, output.Stream()) != 1) {
+    return JobEnding::WriteError;
+  }
+  return JobEnding::Finished;
+}

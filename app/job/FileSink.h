@@ -1,0 +1,59 @@
+#pragma once
+
+#include <lame/lame.h>
+
+#include <cstdint>
+
+#include "AudioSink.h"
+#include "KString.h"
+#include "OutputFile.h"
+
+// The conversion's sink: LAME in plain stereo, the output file (see
+// OutputFile) and, once the audio is complete, the Info tag and the input's
+// tags. Owns the encoder, its buffer and the file.
+class FileSink : public AudioSink {
+ public:
+  FileSink();
+  FileSink(const FileSink&) = delete;
+  FileSink& operator=(const FileSink&) = delete;
+  ~FileSink() override;
+
+  // The temporary file beside `target`; false when it cannot be created.
+  bool Create(const KString& target);
+  // The encoder for blocks of up to `maxFrames`, its buffer sized for the
+  // worst case; the input's tags are taken from `inputPath` at the end.
+  // False when the encoder or its buffer cannot be had.
+  bool Prepare(int kbps, int quality, long sampleRate, size_t maxFrames, const KString& inputPath);
+  // Closes the encoder and removes an unfinished file; the chosen name is
+  // untouched. Harmless when nothing is open.
+  void Close();
+
+  JobEnding Take(AudioBlock block) override;
+  // The flush, the Info tag, the input's tags and the file, every write
+  // checked. A finished or stopped conversion's file is moved onto the
+  // chosen name; a failed one's is removed.
+  JobEnding Finish(JobEnding ending, int64_t inputFrames) override;
+
+  // For a program that gives up on a plug-in that does not return: closes
+  // and removes the unfinished output while the worker is stuck elsewhere.
+  void DeleteUnfinished() { output.Discard(); }
+  // After a conversion that ended KeptAside: where the file is, and why the
+  // chosen name could not take it.
+  const KString& KeptPath() const { return output.KeptPath(); }
+  DWORD MoveError() const { return output.MoveError(); }
+
+ private:
+  // Writes what the encoder reported: EncoderError on a negative count,
+  // WriteError when the file does not take it all, else Finished.
+  JobEnding Write(int count);
+  JobEnding Place(JobEnding ending, int64_t inputFrames);
+  void CloseEncoder();
+
+  lame_global_flags* encoder;
+  unsigned char* mp3Buffer;
+  size_t mp3BufferSize;
+  OutputFile output;
+  KString inputPath;
+  long sampleRate;
+  int64_t framesEncoded;
+};
