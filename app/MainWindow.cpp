@@ -524,6 +524,11 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
     case JobEnding::KeptAside:
       window_.TellKeptAside();
       break;
+    case JobEnding::NoAudio:
+      window_.Tell(KString(L"Conversion failed: the DSP plug-in returned no audio: ") +
+                       window_.dspHost.GetDescription() + L".\n\nNo file was written.",
+                   L"Error", MB_ICONERROR);
+      break;
   }
 }
 

@@ -64,6 +64,10 @@ JobEnding FileSink::Finish(JobEnding ending, int64_t inputFrames) {
   if (ending == JobEnding::Finished || ending == JobEnding::Aborted) {
     if (flushed != JobEnding::Finished) ending = flushed;
   }
+  // A file of nothing but the encoder's frame would be no success.
+  if (ending == JobEnding::Finished && framesEncoded == 0 && inputFrames > 0) {
+    ending = JobEnding::NoAudio;
+  }
   // LAME reserves the first frame for its Info tag by default; filling it in
   // lets decoders drop the encoder's delay and padding, so the file plays
   // exactly as long as its input (the stream must be readable: "w+b"). A

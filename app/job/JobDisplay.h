@@ -8,7 +8,8 @@ enum class JobEnding {
   EncoderError, // the encoder failed; nothing of it was written
   WriteError,   // the output file could not be written
   KeptAside,    // finished, but the chosen name could not be replaced
-  PluginFault   // the plug-in faulted; it must not be called again
+  PluginFault,  // the plug-in faulted; it must not be called again
+  NoAudio       // the plug-in returned nothing of an input that had sound
 };
 
 // What the main window shows of a running job. The worker calls these

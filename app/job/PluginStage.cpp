@@ -10,28 +10,74 @@ namespace {
 constexpr size_t kSliceFrames = 576;
 // A plug-in may return up to twice the frames it was given.
 constexpr size_t kGrowth = 2;
+// The job's inputs are all at 44100 Hz.
+constexpr int64_t kSecond = 44100;
+// The most silence a drain feeds: the longest look-ahead of real plug-ins
+// (a dynamic normaliser's, about 15 s) with room for what follows it.
+constexpr int64_t kMaxSilenceFrames = 30 * kSecond;
+// A tail ends once what comes back has stayed quiet this long: longer than
+// the gaps between the repeats of an echo.
+constexpr size_t kQuietTailFrames = kSecond;
+// Quiet is below -90 dBFS: no value beyond ±1.
+constexpr int kQuietPeak = 1;
+// A plug-in changes the length on purpose when, once it returns sound, it
+// returns more or less than it gets by more than a plug-in that works in
+// blocks of its own does; told only after a second of sound.
+constexpr int64_t kRateEvidenceFrames = kSecond;
+constexpr double kRateTolerance = 0.03;
+
+bool IsQuiet(const int16_t* samples, size_t frames) {
+  for (size_t i = 0; i < frames * kChannels; ++i) {
+    if (samples[i] > kQuietPeak || samples[i] < -kQuietPeak) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
 PluginStage::PluginStage(JobState& jobState)
-    : state(jobState), plugin(nullptr), rate(0), outputBuffer(nullptr) {}
+    : state(jobState),
+      plugin(nullptr),
+      rate(0),
+      outputBuffer(nullptr),
+      outputFrames(0),
+      counts(),
+      silenceFed(0),
+      owed(-1),
+      held(nullptr),
+      heldFrames(0),
+      heldAudible(false),
+      heldReleased(false) {}
 
 PluginStage::~PluginStage() { TearDown(); }
 
 bool PluginStage::SetUp(size_t blockFrames) {
-  outputBuffer = static_cast<int16_t*>(malloc(kGrowth * blockFrames * kBytesPerFrame));
-  return outputBuffer != nullptr;
+  outputFrames = kGrowth * blockFrames;
+  outputBuffer = static_cast<int16_t*>(malloc(outputFrames * kBytesPerFrame));
+  held = static_cast<int16_t*>(malloc((kQuietTailFrames + kGrowth * kSliceFrames) * kBytesPerFrame));
+  return outputBuffer && held && outputFrames >= kGrowth * kSliceFrames;
 }
 
 void PluginStage::TearDown() {
   free(outputBuffer);
   outputBuffer = nullptr;
+  free(held);
+  held = nullptr;
+}
+
+void PluginStage::Start(long sampleRate) {
+  rate = sampleRate;
+  counts = Counts();
+  silenceFed = 0;
+  owed = -1;
+  heldFrames = 0;
+  heldAudible = false;
+  heldReleased = false;
 }
 
 // The slices are copied one after another into the output buffer, each just
 // behind what the previous calls returned; since no call returns more than
-// twice its frames, the room is always there. A count out of that range is
-// the plug-in's mistake: the slice then keeps its own length.
+// twice its frames, the room is always there.
 AudioBlock PluginStage::Process(AudioBlock block) {
   if (HasFaulted()) return AudioBlock{block.samples, 0};
   winampDSPModule* module = plugin ? plugin->Module() : nullptr;
@@ -42,15 +88,65 @@ AudioBlock PluginStage::Process(AudioBlock block) {
     size_t slice = block.frames - first < kSliceFrames ? block.frames - first : kSliceFrames;
     int16_t* at = outputBuffer + written * kChannels;
     memcpy(at, block.samples + first * kChannels, slice * kBytesPerFrame);
-    int count = Call(module, at, slice);
+    size_t count = Call(module, at, slice);
     if (HasFaulted()) return AudioBlock{outputBuffer, 0};
-    bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * slice;
-    written += valid ? static_cast<size_t>(count) : slice;
+    written += count;
   }
   return AudioBlock{outputBuffer, written};
 }
 
-int PluginStage::Call(winampDSPModule* module, int16_t* samples, size_t frames) {
+// Each call gets a slice of silence; what was owed goes out as it comes,
+// what follows it is held until it proves audible.
+bool PluginStage::Drain(AudioBlock* drained) {
+  winampDSPModule* module = plugin ? plugin->Module() : nullptr;
+  if (!module || !module->ModifySamples) return false;
+  if (owed < 0) owed = Owed();
+  if (heldReleased) heldFrames = 0;
+  heldReleased = false;
+  while (!heldAudible) {
+    if (DrainOver()) return false;
+    memset(outputBuffer, 0, kSliceFrames * kBytesPerFrame);
+    size_t count = Call(module, outputBuffer, kSliceFrames);
+    if (HasFaulted()) return false;
+    silenceFed += static_cast<int64_t>(kSliceFrames);
+    size_t due = static_cast<int64_t>(count) < owed ? count : static_cast<size_t>(owed);
+    owed -= static_cast<int64_t>(due);
+    Hold(outputBuffer + due * kChannels, count - due);
+    if (due > 0) {
+      *drained = AudioBlock{outputBuffer, due};
+      return true;
+    }
+  }
+  *drained = AudioBlock{held, heldFrames};
+  heldAudible = false;
+  heldReleased = true;
+  return true;
+}
+
+bool PluginStage::DrainOver() const {
+  return state.IsStopping() || silenceFed >= kMaxSilenceFrames ||
+         (owed == 0 && heldFrames >= kQuietTailFrames);
+}
+
+void PluginStage::Hold(const int16_t* samples, size_t frames) {
+  if (frames == 0) return;
+  memcpy(held + heldFrames * kChannels, samples, frames * kBytesPerFrame);
+  heldFrames += frames;
+  if (!IsQuiet(samples, frames)) heldAudible = true;
+}
+
+int64_t PluginStage::Owed() const {
+  int64_t behind = counts.given - counts.returned;
+  if (behind <= 0) return 0;
+  if (counts.givenSinceFirst >= kRateEvidenceFrames) {
+    double ratio = static_cast<double>(counts.returnedSinceFirst) /
+                   static_cast<double>(counts.givenSinceFirst);
+    if (ratio < 1 - kRateTolerance || ratio > 1 + kRateTolerance) return 0;
+  }
+  return behind;
+}
+
+size_t PluginStage::Call(winampDSPModule* module, int16_t* samples, size_t frames) {
   int count = 0;
   auto call = [&] {
     count = module->ModifySamples(module, samples, static_cast<int>(frames), kBitsPerSample,
@@ -59,5 +155,22 @@ int PluginStage::Call(winampDSPModule* module, int16_t* samples, size_t frames) 
   state.EnterPluginCall();
   plugin->Run(call);
   state.LeavePluginCall();
-  return count;
+  // A count out of range is the plug-in's mistake: the slice keeps its
+  // own length.
+  bool valid = count >= 0 && static_cast<size_t>(count) <= kGrowth * frames;
+  size_t returned = valid ? static_cast<size_t>(count) : frames;
+  Count(frames, returned);
+  return returned;
+}
+
+// The rate is told from the calls after the first that returned sound: that
+// one returned what a look-ahead had filled, not what it keeps up with.
+void PluginStage::Count(size_t given, size_t returned) {
+  counts.given += static_cast<int64_t>(given);
+  counts.returned += static_cast<int64_t>(returned);
+  if (counts.returnedAny) {
+    counts.givenSinceFirst += static_cast<int64_t>(given);
+    counts.returnedSinceFirst += static_cast<int64_t>(returned);
+  }
+  if (returned > 0) counts.returnedAny = true;
 }

@@ -102,7 +102,7 @@ JobEnding ProcessingJob::RunBlocks() {
       Lap(BlockPhase::Progress);
       if (phaseTimer) phaseTimer->EndBlock();
     }
-    if (read == InputDecoder::Read::Last) break;
+    if (read == InputDecoder::Read::Last) return Drain();
   }
   return JobEnding::Finished;
 }
@@ -112,10 +112,25 @@ JobEnding ProcessingJob::Pass(AudioBlock decoded) {
   AudioBlock processed = plugin.Process(decoded);
   Lap(BlockPhase::Plugin);
   if (plugin.HasFaulted()) return JobEnding::PluginFault;
-  fade.Apply(processed);
-  Lap(BlockPhase::Fade);
   framesRead += static_cast<int64_t>(decoded.frames);
   positionMs = sampleRate > 0 ? static_cast<int>(framesRead * 1000 / sampleRate) : 0;
+  return Emit(processed);
+}
+
+JobEnding ProcessingJob::Drain() {
+  AudioBlock drained;
+  while (plugin.Drain(&drained)) {
+    Lap(BlockPhase::Plugin);
+    JobEnding taken = Emit(drained);
+    if (taken != JobEnding::Finished) return taken;
+  }
+  Lap(BlockPhase::Plugin);
+  return plugin.HasFaulted() ? JobEnding::PluginFault : JobEnding::Finished;
+}
+
+JobEnding ProcessingJob::Emit(AudioBlock processed) {
+  fade.Apply(processed);
+  Lap(BlockPhase::Fade);
   JobEnding taken = sink->Take(processed);
   Lap(BlockPhase::Sink);
   return taken;

@@ -98,6 +98,10 @@ class ProcessingJob : public PlaybackFacts {
   JobEnding RunBlocks();
   // One decoded block through the plug-in, the fade and the sink.
   JobEnding Pass(AudioBlock decoded);
+  // After the input's end: what the plug-in still holds, through the fade
+  // and the sink.
+  JobEnding Drain();
+  JobEnding Emit(AudioBlock processed);
   void End(JobEnding ending, JobDisplay& display);
   void Lap(BlockPhase phase) {
     if (phaseTimer) phaseTimer->Lap(phase);

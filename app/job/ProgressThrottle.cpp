@@ -23,6 +23,9 @@ void ProgressThrottle::Offer(int64_t position, bool last) {
   bool due = shownPercent < 0 || last || now - shownAt >= kIntervalMs;
   if (!due) return;
   int percent = Percent(position);
+  // The plug-in may still hold sound when the input's last block is read:
+  // 100 only once the loop is over.
+  if (!last && percent > 99) percent = 99;
   if (percent == shownPercent) return;
   display->ShowProgress(percent);
   shownPercent = percent;

@@ -1,6 +1,7 @@
 // A look-ahead of half a second, as levellers and normalisers have: it
 // holds the sound back, returning nothing at first, then as much as it
-// gets. The last half second stays inside it.
+// gets. The last half second comes out only for the silence that follows
+// the input.
 #include "PluginModule.h"
 
 namespace {

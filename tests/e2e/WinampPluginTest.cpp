@@ -124,7 +124,36 @@ TEST_F(WinampPluginTest, ThePluginsTimelineIsTheOutputs) {
   EXPECT_NEAR(FramesOf("wa_history.mp3"), kInputFrames, kMp3Frame);
   EXPECT_NEAR(FramesOf("wa_speed_slow.mp3"), kInputFrames * 3 / 2, kMp3Frame);
   EXPECT_NEAR(FramesOf("wa_speed_fast.mp3"), kInputFrames * 3 / 4, kMp3Frame);
-  EXPECT_NEAR(FramesOf("wa_lookahead.mp3"), kInputFrames - kRate / 2, kMp3Frame);
+  EXPECT_NEAR(FramesOf("wa_lookahead.mp3"), kInputFrames, kMp3Frame) << "all it held came out";
+}
+
+// Winamp never asks a plug-in for what it holds; the program does, at the
+// input's end. The input's last burst ends with it: the marker that must
+// come out of a look-ahead. An echo rings on after it. A plug-in that gives
+// nothing back leaves no file, and a file that had the name stays.
+TEST_F(WinampPluginTest, EveryFrameTheInputGaveComesOut) {
+  const long frames = 10 * kRate;
+  TestMp3::Write("wa_marked.mp3", TestSignals::Bursts(frames, kRate, kRate / 20, kRate * 19 / 20),
+                 kRate, 2);
+  ASSERT_TRUE(app_.Choose(IDC_INPUT_BROWSE, L"Open MP3 File...", Here(L"wa_marked.mp3")));
+  ConvertThrough("test_lookahead", "wa_marked_lookahead.mp3");
+  ConvertThrough("test_echo", "wa_marked_echo.mp3");
+  EXPECT_NEAR(FramesOf("wa_marked_lookahead.mp3"), frames, 576);
+  EXPECT_GT(FramesOf("wa_marked_echo.mp3"), frames + 2 * kRate) << "the echo's tail";
+  EXPECT_LT(FramesOf("wa_marked_echo.mp3"), frames + 6 * kRate) << "and no silence after it";
+
+  TestFiles::WriteAll(Here(L"wa_silent.mp3"), "the user's own file");
+  Load("test_silent");
+  ASSERT_TRUE(app_.Choose(IDC_OUTPUT_BROWSE, L"Save MP3 File...", Here(L"wa_silent.mp3")));
+  app_.AnswerMessageBox(20000, IDYES);  // replace it
+  app_.Click(IDC_CONVERT);
+  MessageBoxSeen seen = app_.AnswerMessageBox(60000);
+  EXPECT_EQ(seen.text, L"Conversion failed: the DSP plug-in returned no audio: Vellumtone test: "
+                       L"returns nothing.\n\nNo file was written.");
+  EXPECT_EQ(seen.icon, IDI_ERROR);
+  EXPECT_EQ(TestFiles::ReadAll(Here(L"wa_silent.mp3")), "the user's own file");
+  EXPECT_EQ(TestFiles::TemporaryOutputs(L"."), 0);
+  ExpectIdle();
 }
 
 // Each of these plays silence when Winamp's answers are missing.

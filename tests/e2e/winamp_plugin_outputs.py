@@ -68,7 +68,19 @@ expect(len(onsets(source)) == 12, "the input has its 12 bursts")
 expect_timeline(of(TIMELINE, "wa_history.mp3"), source, n, lambda t: t + 4 * 576)
 expect_timeline(of(TIMELINE, "wa_speed_slow.mp3"), source, n * 3 // 2, lambda t: t * 3 // 2)
 expect_timeline(of(TIMELINE, "wa_speed_fast.mp3"), source, n * 3 // 4, lambda t: t * 3 // 4)
-expect_timeline(of(TIMELINE, "wa_lookahead.mp3"), source, n - RATE // 2, lambda t: t)
+expect_timeline(of(TIMELINE, "wa_lookahead.mp3"), source, n, lambda t: t)
+
+# The look-ahead gives back the input's last burst, which ends with it; the
+# echo's tail rings on after the input's end.
+MARKED = "EveryFrameTheInputGaveComesOut"
+marked, _ = decode(of(MARKED, "wa_marked.mp3"))
+held, _ = decode(of(MARKED, "wa_marked_lookahead.mp3"))
+got, wanted = onsets(held), onsets(marked)
+expect(len(got) == len(wanted) == 10 and abs(got[-1] - wanted[-1]) <= TOLERANCE,
+       f"wa_marked_lookahead.mp3: bursts begin at {got}, expected {wanted}")
+echo, _ = decode(of(MARKED, "wa_marked_echo.mp3"))
+tail = echo[len(marked) + RATE // 10:]
+expect(max(map(abs, tail), default=0) > THRESHOLD // 4, "wa_marked_echo.mp3: the echo goes on after the input")
 
 source_level = level(source)
 for name in ["wa_version.mp3", "wa_findwinamp.mp3", "wa_embed.mp3", "wa_subclass.mp3"]:

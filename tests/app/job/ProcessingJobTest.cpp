@@ -119,7 +119,12 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
   EXPECT_NE(log->thread, GetCurrentThreadId());
   EXPECT_EQ(log->maxFrames, 576) << "Winamp's slices";
   TestMp3::Decoded input = TestMp3::Read(input_);
-  EXPECT_EQ(static_cast<size_t>(log->totalFrames), input.Frames()) << "frames = bytes / 4";
+  // Every frame of the input (frames = bytes / 4), then the drain's silent
+  // slices until a second of silence came back.
+  size_t drained = static_cast<size_t>(log->totalFrames) - input.Frames();
+  EXPECT_EQ(drained % 576, 0u);
+  EXPECT_GE(drained, static_cast<size_t>(kRate));
+  EXPECT_LT(drained, static_cast<size_t>(kRate) + 576);
   FreeLibrary(keep);
 
   // Each block was timed, phase by phase, and the blocks and what came
@@ -137,6 +142,24 @@ TEST_F(ProcessingJobTest, ThePluginGetsEveryBlockOnTheWorkerThread) {
   for (const BlockTicks& block : blocks) {
     EXPECT_GT(block.ticks[static_cast<int>(BlockPhase::Sink)], 0u);
     EXPECT_EQ(block.ticks[static_cast<int>(BlockPhase::Finish)], 0u);
+  }
+}
+
+// The end of the input drains the plug-in: one that owes nothing and rings
+// on with nothing adds nothing, so its file is the one the job makes
+// without a plug-in, byte for byte.
+TEST_F(ProcessingJobTest, APluginThatHoldsNothingBackChangesNothingAtTheEnd) {
+  WriteInput(TestSignals::MusicLike(3 * kRate, 0));
+  JobRunner plain;
+  ASSERT_TRUE(plain.PrepareConversion(input_, "plain.mp3"));
+  plain.RunToEnd();
+  std::string expected = TestFiles::ReadAll(L"plain.mp3");
+  ASSERT_FALSE(expected.empty());
+  for (const char* plugin : {"passthrough", "vellumtone_gain"}) {
+    JobRunner runner;
+    ConvertWith(plugin, runner);
+    EXPECT_TRUE(TestFiles::ReadAll(std::wstring(output_.begin(), output_.end())) == expected)
+        << plugin;
   }
 }
 
