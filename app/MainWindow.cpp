@@ -466,9 +466,9 @@ void MainWindow::Tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
 }
 
 // Sent without waiting: the window's thread redraws the bar while the
-// worker goes on with the next block (waiting for every redraw cost about 3 %
-// of a conversion). Sent messages reach the window's thread in the order
-// they were sent, so the end display's 100 still comes last.
+// worker goes on with the next block (BENCHMARKS.md has what waiting cost).
+// Sent messages reach the window's thread in the order they were sent, so
+// the end display's 100 still comes last.
 void MainWindow::Display::ShowProgress(int percent) {
   SendNotifyMessageW(window_.GetHWND(), kShowProgressMessage, static_cast<WPARAM>(percent), 0);
 }
