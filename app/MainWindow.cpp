@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cwchar>
 #include <initializer_list>
 
 #include "EmbedWindow.h"
@@ -36,52 +34,6 @@ constexpr UINT_PTR kStopWatchTimer = 1;
 constexpr UINT kStopWatchMs = 250;
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
-
-// The same file under both paths: by file identity when both exist (case,
-// relative parts and short names do not matter), else by full path.
-// The full form of `path`, however long; empty when it has none.
-KString FullPath(const wchar_t* path) {
-  DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
-  if (size == 0) return KString();
-  wchar_t* full = static_cast<wchar_t*>(malloc(size * sizeof(wchar_t)));
-  DWORD length = full ? GetFullPathNameW(path, size, full, nullptr) : 0;
-  KString result = length > 0 && length < size ? KString(full) : KString();
-  free(full);
-  return result;
-}
-
-bool SameFile(const wchar_t* first, const wchar_t* second) {
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE a = CreateFileW(first, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE b = CreateFileW(second, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
-  bool same = false;
-  BY_HANDLE_FILE_INFORMATION infoA, infoB;
-  if (a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE) {
-    same = GetFileInformationByHandle(a, &infoA) && GetFileInformationByHandle(b, &infoB) &&
-           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
-  } else {
-    KString fullA = FullPath(first), fullB = FullPath(second);
-    same = !fullA.IsEmpty() && !fullB.IsEmpty() && _wcsicmp(fullA, fullB) == 0;
-  }
-  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
-  if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
-  return same;
-}
-
-// ".mp3" unless the path already ends in exactly that (case-sensitive).
-// Compared as wide characters: in a double-byte code page the narrow form's
-// positions are not the path's characters.
-KString WithMp3Extension(const KString& path) {
-  int length = path.GetLength();
-  if (length > 4 && path.CharAt(length - 4) == L'.' && path.CharAt(length - 3) == L'm' &&
-      path.CharAt(length - 2) == L'p' && path.CharAt(length - 1) == L'3') {
-    return path;
-  }
-  return path + L".mp3";
-}
-
 }  // namespace
 
 MainWindow::MainWindow() : ipc(job), display(*this) {}
@@ -218,7 +170,7 @@ void MainWindow::ChooseInput() {
 void MainWindow::ChooseOutput() {
   KString path = outputFilePath;
   if (!AskSavePath(this, L"Save MP3 File...", &path)) return;
-  path = WithMp3Extension(path);
+  path = FilePath::WithMp3Extension(path);
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
     KString question = KString(FilePath::NameOf(path)) + L" already exists. Do you want to replace it?";
     if (MessageBoxW(GetHWND(), question, L"Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
@@ -365,7 +317,7 @@ void MainWindow::StartConversion() {
     return;
   }
   // Creating the output would truncate the input before it is read.
-  if (SameFile(inputFilePath, outputFilePath)) {
+  if (FilePath::SameFile(inputFilePath, outputFilePath)) {
     Tell(L"The output file is the input file! Choose another output file.", L"Oops!",
          MB_ICONWARNING);
     return;
