@@ -16,7 +16,13 @@
 
 namespace {
 
-const int kBitRates[] = {64, 128, 256, 320};
+// The bit-rate list's items, in list order, with what each gives the encoder.
+struct BitRate {
+  const wchar_t* text;
+  int kbps;
+};
+const BitRate kBitRates[] = {{L"64", 64}, {L"128", 128}, {L"256", 256}, {L"320", 320}};
+constexpr int kBitRateCount = sizeof(kBitRates) / sizeof(kBitRates[0]);
 constexpr int kDefaultBitRatePosition = 3;
 constexpr int kDefaultQuality = 5;
 constexpr int kInitialVolume = 50;
@@ -98,7 +104,7 @@ void MainWindow::AttachControls() {
   volumeTrackBar.SetRange(0, 100);
   volumeTrackBar.SetValue(kInitialVolume);
   bitRateComboBox.AttachTo(GetDlgItem(dialog, IDC_BIT_RATE));
-  for (const wchar_t* rate : {L"64", L"128", L"256", L"320"}) bitRateComboBox.AppendItem(rate);
+  for (const BitRate& rate : kBitRates) bitRateComboBox.AppendItem(rate.text);
   bitRateComboBox.SetSelection(kDefaultBitRatePosition);
   qualityComboBox.AttachTo(GetDlgItem(dialog, IDC_QUALITY));
   for (const wchar_t* quality :
@@ -324,7 +330,8 @@ void MainWindow::StartConversion() {
   }
   if (!OutputReplaceable()) return;
   int position = bitRateComboBox.GetSelection();
-  int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
+  if (position < 0 || position >= kBitRateCount) position = kDefaultBitRatePosition;
+  int bitRate = kBitRates[position].kbps;
   if (!OpenCheckedInput(true)) return;
   if (!job.CreateOutput(outputFilePath)) {
     job.CloseInput();
