@@ -8,6 +8,7 @@
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
+#include "ModuleChooser.h"
 #include "PluginCallGuard.h"
 #include "resources/resource.h"
 
@@ -72,7 +73,7 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   if (message == kPluginFaultMessage) {
-    DropFaultedPlugin();
+    AbandonFaultedPlugin();
     return 0;
   }
   if (message == WM_TIMER && wParam == kStopWatchTimer) {
@@ -123,7 +124,7 @@ void MainWindow::Destroy() {
   }
   if (RefusedInsidePluginCall()) return;
   job.FreeBlockBuffer();
-  dspHost.Unload();
+  if (!dspHost.Unload()) TellPluginCrash();
   winampWindow.Destroy();
   job.TearDown();
   EndDialog(GetHWND(), 0);
@@ -191,27 +192,56 @@ void MainWindow::ChoosePlugin() {
   if (RefusedInsidePluginCall()) return;
   KString path = dspHost.GetFilePath();
   if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
-  dspHost.Unload();  // a fault in its Quit is told, and the new choice goes on
-  ForgetPlugin();
+  if (!dspHost.Unload()) TellPluginCrash();  // and the new choice goes on
+  ShowNoPlugin();
   ipc.SetPluginPath(path);
-  if (!dspHost.Load(path, GetHWND())) return;
-  dspTextBox.SetText(dspHost.GetDescription());
+  if (LoadPlugin(path)) dspTextBox.SetText(dspHost.GetDescription());
+}
+
+bool MainWindow::LoadPlugin(const KString& path) {
+  DspPluginHost::Outcome outcome = dspHost.Open(path, GetHWND());
+  if (outcome == DspPluginHost::Outcome::Invalid) {
+    Tell(L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
+  } else if (outcome == DspPluginHost::Outcome::Opened) {
+    outcome = UseChosenModule();
+  }
+  if (outcome == DspPluginHost::Outcome::Faulted) TellPluginCrash();
+  return outcome == DspPluginHost::Outcome::Loaded;
+}
+
+DspPluginHost::Outcome MainWindow::UseChosenModule() {
+  int count = dspHost.ModuleCount();
+  if (count == 1) return dspHost.Use(0);
+  KString descriptions[DspPluginHost::kMaxModules];
+  if (!dspHost.DescribeModules(descriptions)) return DspPluginHost::Outcome::Faulted;
+  int index = ModuleChooser::Choose(GetHWND(), descriptions, count);
+  if (index >= 0) return dspHost.Use(index);
+  dspHost.FreeUnused();
+  return DspPluginHost::Outcome::Invalid;
 }
 
 // Configure stays usable during a preview; a fault in the settings window
 // also ends the preview: the worker sees the fault before its next slice.
 void MainWindow::Configure() {
   if (RefusedInsidePluginCall()) return;
-  if (!dspHost.Configure()) ForgetPlugin();
+  if (dspHost.Configure()) return;
+  TellPluginCrash();
+  ShowNoPlugin();
 }
 
-// Told once, by whichever side dropped it first.
-void MainWindow::DropFaultedPlugin() {
-  dspHost.DropAfterFault();
-  ForgetPlugin();
+// Told once, by whichever side abandoned it first.
+void MainWindow::AbandonFaultedPlugin() {
+  if (dspHost.Abandon()) TellPluginCrash();
+  ShowNoPlugin();
 }
 
-void MainWindow::ForgetPlugin() { dspTextBox.SetText(KString()); }
+void MainWindow::TellPluginCrash() {
+  KString text = KString(L"The DSP plug-in crashed and was unloaded: ") +
+                 dspHost.GetAbandonedDescription() + L".";
+  Tell(text, L"Error", MB_ICONERROR);
+}
+
+void MainWindow::ShowNoPlugin() { dspTextBox.SetText(KString()); }
 
 // A plug-in's settings window that leaves the main window enabled runs
 // inside Config: loading another plug-in, configuring again or closing
