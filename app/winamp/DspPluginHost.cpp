@@ -38,7 +38,7 @@ DspPluginHost::Outcome DspPluginHost::Open(const KString& path, HWND parent) {
   description = FileName();
   dspLibrary = LoadLibraryW(dspFilePath);
   header = GetHeader();
-  moduleCount = HasFaulted() ? -1 : CountModules();
+  moduleCount = CountModules();
   if (HasFaulted()) return Outcome::Faulted;
   if (moduleCount > 0) return Outcome::Opened;
   FreeUnused();
@@ -87,7 +87,7 @@ int DspPluginHost::CountModules() {
   if (!header || !header->getModule) return 0;
   int count = 0;
   while (count < kMaxModules && ModuleAt(count)) ++count;
-  return HasFaulted() ? -1 : count;
+  return HasFaulted() ? 0 : count;
 }
 
 bool DspPluginHost::Initialise(HWND parent) {

@@ -60,9 +60,9 @@ class DspPluginHost {
   // An opened library of which no module was initialised (the user chose
   // none): FreeLibrary without Quit, since Init never ran.
   void FreeUnused();
-  // After a fault, on either thread: its windows are stopped, and the
-  // library is left loaded without Quit, since its state is unknown. False
-  // when it was abandoned already.
+  // After a fault (in a call here, or on the worker): its windows are
+  // stopped, and the library is left loaded without Quit, since its state
+  // is unknown. False when there was nothing left to abandon.
   bool Abandon();
 
   // The module's settings window; nothing without a module. False when it
@@ -88,7 +88,7 @@ class DspPluginHost {
 
  private:
   winampDSPHeader* GetHeader();
-  // How many modules the header yields, up to a sane limit; -1 on a fault.
+  // How many modules the header yields, up to a sane limit; none on a fault.
   int CountModules();
   winampDSPModule* ModuleAt(int index);
   KString DescriptionOf(const winampDSPModule* module) const;
