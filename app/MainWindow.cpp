@@ -3,13 +3,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cwchar>
 #include <initializer_list>
 
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
+#include "ModuleChooser.h"
 #include "PluginCallGuard.h"
 #include "resources/resource.h"
 
@@ -18,7 +17,13 @@
 
 namespace {
 
-const int kBitRates[] = {64, 128, 256, 320};
+// The bit-rate list's items, in list order, with what each gives the encoder.
+struct BitRate {
+  const wchar_t* text;
+  int kbps;
+};
+const BitRate kBitRates[] = {{L"64", 64}, {L"128", 128}, {L"256", 256}, {L"320", 320}};
+constexpr int kBitRateCount = sizeof(kBitRates) / sizeof(kBitRates[0]);
 constexpr int kDefaultBitRatePosition = 3;
 constexpr int kDefaultQuality = 5;
 constexpr int kMarqueeStepMs = 60;
@@ -35,52 +40,6 @@ constexpr UINT_PTR kStopWatchTimer = 1;
 constexpr UINT kStopWatchMs = 250;
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
-
-// The same file under both paths: by file identity when both exist (case,
-// relative parts and short names do not matter), else by full path.
-// The full form of `path`, however long; empty when it has none.
-KString FullPath(const wchar_t* path) {
-  DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
-  if (size == 0) return KString();
-  wchar_t* full = static_cast<wchar_t*>(malloc(size * sizeof(wchar_t)));
-  DWORD length = full ? GetFullPathNameW(path, size, full, nullptr) : 0;
-  KString result = length > 0 && length < size ? KString(full) : KString();
-  free(full);
-  return result;
-}
-
-bool SameFile(const wchar_t* first, const wchar_t* second) {
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE a = CreateFileW(first, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE b = CreateFileW(second, 0, share, nullptr, OPEN_EXISTING, 0, nullptr);
-  bool same = false;
-  BY_HANDLE_FILE_INFORMATION infoA, infoB;
-  if (a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE) {
-    same = GetFileInformationByHandle(a, &infoA) && GetFileInformationByHandle(b, &infoB) &&
-           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
-  } else {
-    KString fullA = FullPath(first), fullB = FullPath(second);
-    same = !fullA.IsEmpty() && !fullB.IsEmpty() && _wcsicmp(fullA, fullB) == 0;
-  }
-  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
-  if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
-  return same;
-}
-
-// ".mp3" unless the path already ends in exactly that (case-sensitive).
-// Compared as wide characters: in a double-byte code page the narrow form's
-// positions are not the path's characters.
-KString WithMp3Extension(const KString& path) {
-  int length = path.GetLength();
-  if (length > 4 && path.CharAt(length - 4) == L'.' && path.CharAt(length - 3) == L'm' &&
-      path.CharAt(length - 2) == L'p' && path.CharAt(length - 1) == L'3') {
-    return path;
-  }
-  return path + L".mp3";
-}
-
 }  // namespace
 
 MainWindow::MainWindow() : ipc(job), display(*this) {}
@@ -112,7 +71,7 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   if (message == kPluginFaultMessage) {
-    DropFaultedPlugin();
+    AbandonFaultedPlugin();
     return 0;
   }
   if (message == WM_TIMER && wParam == kStopWatchTimer) {
@@ -144,7 +103,7 @@ void MainWindow::AttachControls() {
   volumeTrackBar.SetRange(0, 100);
   volumeTrackBar.SetValue(PreviewSink::kInitialVolume);
   bitRateComboBox.AttachTo(GetDlgItem(dialog, IDC_BIT_RATE));
-  for (const wchar_t* rate : {L"64", L"128", L"256", L"320"}) bitRateComboBox.AppendItem(rate);
+  for (const BitRate& rate : kBitRates) bitRateComboBox.AppendItem(rate.text);
   bitRateComboBox.SetSelection(kDefaultBitRatePosition);
   qualityComboBox.AttachTo(GetDlgItem(dialog, IDC_QUALITY));
   for (const wchar_t* quality :
@@ -162,7 +121,7 @@ void MainWindow::Destroy() {
     return;
   }
   if (RefusedInsidePluginCall()) return;
-  dspHost.Unload();
+  if (!dspHost.Unload()) TellPluginCrash();
   winampWindow.Destroy();
   job.TearDown();
   EndDialog(GetHWND(), 0);
@@ -215,7 +174,7 @@ void MainWindow::ChooseInput() {
 void MainWindow::ChooseOutput() {
   KString path = outputFilePath;
   if (!AskSavePath(this, L"Save MP3 File...", &path)) return;
-  path = WithMp3Extension(path);
+  path = FilePath::WithMp3Extension(path);
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
     KString question = KString(FilePath::NameOf(path)) + L" already exists. Do you want to replace it?";
     if (MessageBoxW(GetHWND(), question, L"Confirm Save As", MB_YESNO | MB_ICONWARNING) != IDYES) {
@@ -230,27 +189,56 @@ void MainWindow::ChoosePlugin() {
   if (RefusedInsidePluginCall()) return;
   KString path = dspHost.GetFilePath();
   if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
-  dspHost.Unload();  // a fault in its Quit is told, and the new choice goes on
-  ForgetPlugin();
+  if (!dspHost.Unload()) TellPluginCrash();  // and the new choice goes on
+  ShowNoPlugin();
   ipc.SetPluginPath(path);
-  if (!dspHost.Load(path, GetHWND())) return;
-  dspTextBox.SetText(dspHost.GetDescription());
+  if (LoadPlugin(path)) dspTextBox.SetText(dspHost.GetDescription());
+}
+
+bool MainWindow::LoadPlugin(const KString& path) {
+  DspPluginHost::Outcome outcome = dspHost.Open(path, GetHWND());
+  if (outcome == DspPluginHost::Outcome::Invalid) {
+    Tell(L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
+  } else if (outcome == DspPluginHost::Outcome::Opened) {
+    outcome = UseChosenModule();
+  }
+  if (outcome == DspPluginHost::Outcome::Faulted) TellPluginCrash();
+  return outcome == DspPluginHost::Outcome::Loaded;
+}
+
+DspPluginHost::Outcome MainWindow::UseChosenModule() {
+  int count = dspHost.ModuleCount();
+  if (count == 1) return dspHost.Use(0);
+  KString descriptions[DspPluginHost::kMaxModules];
+  if (!dspHost.DescribeModules(descriptions)) return DspPluginHost::Outcome::Faulted;
+  int index = ModuleChooser::Choose(GetHWND(), descriptions, count);
+  if (index >= 0) return dspHost.Use(index);
+  dspHost.FreeUnused();
+  return DspPluginHost::Outcome::Invalid;
 }
 
 // Configure stays usable during a preview; a fault in the settings window
 // also ends the preview: the worker sees the fault before its next slice.
 void MainWindow::Configure() {
   if (RefusedInsidePluginCall()) return;
-  if (!dspHost.Configure()) ForgetPlugin();
+  if (dspHost.Configure()) return;
+  TellPluginCrash();
+  ShowNoPlugin();
 }
 
-// Told once, by whichever side dropped it first.
-void MainWindow::DropFaultedPlugin() {
-  dspHost.DropAfterFault();
-  ForgetPlugin();
+// Told once, by whichever side abandoned it first.
+void MainWindow::AbandonFaultedPlugin() {
+  if (dspHost.Abandon()) TellPluginCrash();
+  ShowNoPlugin();
 }
 
-void MainWindow::ForgetPlugin() { dspTextBox.SetText(KString()); }
+void MainWindow::TellPluginCrash() {
+  KString text = KString(L"The DSP plug-in crashed and was unloaded: ") +
+                 dspHost.GetAbandonedDescription() + L".";
+  Tell(text, L"Error", MB_ICONERROR);
+}
+
+void MainWindow::ShowNoPlugin() { dspTextBox.SetText(KString()); }
 
 // A plug-in's settings window that leaves the main window enabled runs
 // inside Config: loading another plug-in, configuring again or closing
@@ -362,14 +350,15 @@ void MainWindow::StartConversion() {
     return;
   }
   // Creating the output would truncate the input before it is read.
-  if (SameFile(inputFilePath, outputFilePath)) {
+  if (FilePath::SameFile(inputFilePath, outputFilePath)) {
     Tell(L"The output file is the input file! Choose another output file.", L"Oops!",
          MB_ICONWARNING);
     return;
   }
   if (!OutputReplaceable()) return;
   int position = bitRateComboBox.GetSelection();
-  int bitRate = kBitRates[position >= 0 && position < 4 ? position : kDefaultBitRatePosition];
+  if (position < 0 || position >= kBitRateCount) position = kDefaultBitRatePosition;
+  int bitRate = kBitRates[position].kbps;
   if (!OpenCheckedInput(true)) return;
   if (!job.CreateOutput(outputFilePath)) {
     job.CloseInput();
@@ -470,64 +459,64 @@ void MainWindow::Tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
 // Sent messages reach the window's thread in the order they were sent, so
 // the end display's 100 still comes last.
 void MainWindow::Display::ShowProgress(int percent) {
-  SendNotifyMessageW(window_.GetHWND(), kShowProgressMessage, static_cast<WPARAM>(percent), 0);
+  SendNotifyMessageW(owner.GetHWND(), kShowProgressMessage, static_cast<WPARAM>(percent), 0);
 }
 
-void MainWindow::Display::StopMarquee() { window_.SetMarquee(false); }
+void MainWindow::Display::StopMarquee() { owner.SetMarquee(false); }
 
 void MainWindow::Display::ShowPreviewEnd(JobEnding ending) {
-  window_.convertButton.SetEnabled(true);
-  window_.playButton.SetEnabled(true);
-  window_.browseDspButton.SetEnabled(true);
-  window_.stopButton.SetEnabled(false);
+  owner.convertButton.SetEnabled(true);
+  owner.playButton.SetEnabled(true);
+  owner.browseDspButton.SetEnabled(true);
+  owner.stopButton.SetEnabled(false);
   if (ending == JobEnding::DecoderError) {
-    window_.Tell(L"The input file could not be decoded to its end.", L"Error", MB_ICONERROR);
+    owner.Tell(L"The input file could not be decoded to its end.", L"Error", MB_ICONERROR);
   } else if (ending == JobEnding::PluginFault) {
-    SendMessageW(window_.GetHWND(), kPluginFaultMessage, 0, 0);
+    SendMessageW(owner.GetHWND(), kPluginFaultMessage, 0, 0);
   }
 }
 
 void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
   Sleep(kEndPauseMs);
-  window_.progressBar.SetValue(100);
-  window_.browseInputButton.SetEnabled(true);
-  window_.browseDspButton.SetEnabled(true);
-  window_.configureButton.SetEnabled(true);
-  window_.playButton.SetEnabled(true);
-  window_.stopButton.SetEnabled(false);
-  window_.browseOutputButton.SetEnabled(true);
-  window_.bitRateComboBox.SetEnabled(true);
-  window_.qualityComboBox.SetEnabled(true);
-  window_.convertButton.SetText(L"Convert");
+  owner.progressBar.SetValue(100);
+  owner.browseInputButton.SetEnabled(true);
+  owner.browseDspButton.SetEnabled(true);
+  owner.configureButton.SetEnabled(true);
+  owner.playButton.SetEnabled(true);
+  owner.stopButton.SetEnabled(false);
+  owner.browseOutputButton.SetEnabled(true);
+  owner.bitRateComboBox.SetEnabled(true);
+  owner.qualityComboBox.SetEnabled(true);
+  owner.convertButton.SetText(L"Convert");
   switch (ending) {
     case JobEnding::Finished:
-      window_.Tell(L"Conversion Success!", L"Success", MB_ICONINFORMATION);
+      owner.Tell(L"Conversion Success!", L"Success", MB_ICONINFORMATION);
       break;
     case JobEnding::Aborted:
-      window_.Tell(L"Conversion Aborted!", L"Info", MB_ICONINFORMATION);
+      owner.Tell(L"Conversion Aborted!", L"Info", MB_ICONINFORMATION);
       break;
     case JobEnding::DecoderError:
-      window_.Tell(L"Conversion failed: the input file could not be decoded to its end.",
-                   L"Error", MB_ICONERROR);
+      owner.Tell(L"Conversion failed: the input file could not be decoded to its end.",
+                 L"Error", MB_ICONERROR);
       break;
     case JobEnding::EncoderError:
-      window_.Tell(L"Conversion failed: the MP3 encoder stopped with an error.", L"Error",
-                   MB_ICONERROR);
+      owner.Tell(L"Conversion failed: the MP3 encoder stopped with an error.", L"Error",
+                 MB_ICONERROR);
       break;
     case JobEnding::PluginFault:
-      SendMessageW(window_.GetHWND(), kPluginFaultMessage, 0, 0);
+      SendMessageW(owner.GetHWND(), kPluginFaultMessage, 0, 0);
       break;
     case JobEnding::WriteError:
-      window_.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",
-                   L"Error", MB_ICONERROR);
+      owner.Tell(L"Conversion failed: the output file could not be written (is the disk full?).",
+                 L"Error", MB_ICONERROR);
       break;
     case JobEnding::KeptAside:
-      window_.TellKeptAside();
+      owner.TellKeptAside();
       break;
     case JobEnding::NoAudio:
-      window_.Tell(KString(L"Conversion failed: the DSP plug-in returned no audio: ") +
-                       window_.dspHost.GetDescription() + L".\n\nNo file was written.",
-                   L"Error", MB_ICONERROR);
+      owner.Tell(KString(L"Conversion failed: the DSP plug-in returned no audio: ") +
+                     owner.dspHost.GetDescription() + L".\n\nNo file was written.",
+                 L"Error", MB_ICONERROR);
       break;
   }
 }

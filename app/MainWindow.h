@@ -38,14 +38,14 @@ class MainWindow : public KHotPluggedDialog,
   // What the worker shows of its job, on the window's controls.
   class Display : public JobDisplay {
    public:
-    explicit Display(MainWindow& window) : window_(window) {}
+    explicit Display(MainWindow& window) : owner(window) {}
     void ShowProgress(int percent) override;
     void StopMarquee() override;
     void ShowPreviewEnd(JobEnding ending) override;
     void ShowConversionEnd(JobEnding ending) override;
 
    private:
-    MainWindow& window_;
+    MainWindow& owner;
   };
 
   void AttachControls();
@@ -70,10 +70,17 @@ class MainWindow : public KHotPluggedDialog,
   // WM_WA_IPC with both parameters 0 is also the dialog manager's
   // DM_GETDEFID; it is a plug-in's version query only when a plug-in asks.
   bool IsPluginQuery(WPARAM wParam, LPARAM lParam) const;
+  // The chosen library in use; false after telling the user why not, or
+  // when the user chose none of its modules.
+  bool LoadPlugin(const KString& path);
+  // Module 0, or the one the user picks when the library offers several;
+  // Invalid, without a word, when the user picks none.
+  DspPluginHost::Outcome UseChosenModule();
   void Configure();
-  // After a plug-in faulted: it is dropped and the user told.
-  void DropFaultedPlugin();
-  void ForgetPlugin();
+  // After the worker's plug-in faulted: it is abandoned and the user told.
+  void AbandonFaultedPlugin();
+  void TellPluginCrash();
+  void ShowNoPlugin();
   bool RefusedInsidePluginCall();
   void StopJob();
   // After Stop, until the job stops: asks once if the plug-in hangs.

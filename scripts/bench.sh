@@ -2,7 +2,7 @@
 # Sets everything up, builds, and runs the benchmark under Wine on a private
 # X display, then writes BENCHMARKS.md: the machine, then the figures.
 # Arguments go to the benchmark program, e.g. --seconds 60 --repeat 1
-# (defaults: a 10-minute input, 5 rounds, memory with 1- and 60-minute
+# (defaults: a 10-minute input, 10 rounds, memory with 1- and 60-minute
 # inputs). With arguments, the report goes to build/bench/BENCHMARKS.md
 # instead, so a short trial run does not replace the real figures.
 # --preview-only measures only the preview and replaces that section of

@@ -1,15 +1,9 @@
 #include "DspPluginHost.h"
 
-
 #include "FilePath.h"
-#include "ModuleChooser.h"
 #include "PluginWindows.h"
 
 namespace {
-
-// Real libraries hold a handful of modules; a header that never returns
-// null is not believed beyond this.
-constexpr int kMaxModules = 64;
 
 LONG_PTR ProcedureOf(HWND window) { return window ? GetWindowLongPtrW(window, GWLP_WNDPROC) : 0; }
 
@@ -17,6 +11,8 @@ LONG_PTR ProcedureOf(HWND window) { return window ? GetWindowLongPtrW(window, GW
 
 DspPluginHost::DspPluginHost()
     : dspLibrary(nullptr),
+      header(nullptr),
+      moduleCount(0),
       winampWindow(nullptr),
       parentWindow(nullptr),
       parentProcedure(0),
@@ -30,64 +26,68 @@ bool DspPluginHost::Guarded(Call& call) {
   ++callDepth;
   bool returned = plugin.Run(call);
   --callDepth;
-  if (returned) return true;
-  DropAfterFault();
-  return false;
+  if (!returned) Abandon();
+  return returned;
 }
 
-bool DspPluginHost::Load(const KString& path, HWND parent) {
+DspPluginHost::Outcome DspPluginHost::Open(const KString& path, HWND parent) {
   Unload();
   dspFilePath = path;
   parentWindow = parent;
   plugin.Reset();
   description = FileName();
   dspLibrary = LoadLibraryW(dspFilePath);
-  winampDSPHeader* header = GetHeader();
-  int count = HasFaulted() ? -1 : CountModules(header);
-  if (count == 0) {
-    MessageBoxW(parent, L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
-    Forget();
-    return false;
+  header = GetHeader();
+  moduleCount = CountModules();
+  if (HasFaulted()) return Outcome::Faulted;
+  if (moduleCount > 0) return Outcome::Opened;
+  FreeUnused();
+  return Outcome::Invalid;
+}
+
+bool DspPluginHost::DescribeModules(KString* descriptions) {
+  for (int i = 0; i < moduleCount && !HasFaulted(); ++i) {
+    descriptions[i] = DescriptionOf(ModuleAt(i));
   }
-  int index = count > 1 ? ChooseModule(header, count, parent) : count - 1;
-  winampDSPModule* module = index >= 0 && !HasFaulted() ? ModuleAt(header, index) : nullptr;
+  return !HasFaulted();
+}
+
+DspPluginHost::Outcome DspPluginHost::Use(int index) {
+  winampDSPModule* module = index >= 0 && index < moduleCount ? ModuleAt(index) : nullptr;
+  if (HasFaulted()) return Outcome::Faulted;
   if (!module) {
-    if (!HasFaulted()) Forget();
-    return false;
+    FreeUnused();
+    return Outcome::Invalid;
   }
   plugin.Use(module);
   description = DescriptionOf(module);
-  return Initialise(parent);
+  return Initialise(parentWindow) ? Outcome::Loaded : Outcome::Faulted;
+}
+
+bool DspPluginHost::Load(const KString& path, HWND parent) {
+  return Open(path, parent) == Outcome::Opened && Use(0) == Outcome::Loaded;
 }
 
 winampDSPHeader* DspPluginHost::GetHeader() {
   auto getHeader = reinterpret_cast<winampDSPGetHeaderType>(reinterpret_cast<void*>(
       dspLibrary ? GetProcAddress(dspLibrary, "winampDSPGetHeader2") : nullptr));
-  winampDSPHeader* header = nullptr;
-  auto call = [&] { header = getHeader(); };
+  winampDSPHeader* found = nullptr;
+  auto call = [&] { found = getHeader(); };
   if (getHeader) Guarded(call);
-  return header;
+  return found;
 }
 
-winampDSPModule* DspPluginHost::ModuleAt(winampDSPHeader* header, int index) {
+winampDSPModule* DspPluginHost::ModuleAt(int index) {
   winampDSPModule* module = nullptr;
   auto call = [&] { module = header->getModule(index); };
   return Guarded(call) ? module : nullptr;
 }
 
-int DspPluginHost::CountModules(winampDSPHeader* header) {
+int DspPluginHost::CountModules() {
   if (!header || !header->getModule) return 0;
   int count = 0;
-  while (count < kMaxModules && ModuleAt(header, count)) ++count;
-  return HasFaulted() ? -1 : count;
-}
-
-int DspPluginHost::ChooseModule(winampDSPHeader* header, int count, HWND parent) {
-  KString descriptions[kMaxModules];
-  for (int i = 0; i < count && !HasFaulted(); ++i) {
-    descriptions[i] = DescriptionOf(ModuleAt(header, i));
-  }
-  return HasFaulted() ? -1 : ModuleChooser::Choose(parent, descriptions, count);
+  while (count < kMaxModules && ModuleAt(count)) ++count;
+  return HasFaulted() ? 0 : count;
 }
 
 bool DspPluginHost::Initialise(HWND parent) {
@@ -109,14 +109,16 @@ bool DspPluginHost::Initialise(HWND parent) {
 // freeing it would leave the window calling into freed code.
 bool DspPluginHost::Unload() {
   winampDSPModule* module = GetModule();
-  if (!module) return true;
+  if (!module) {
+    if (dspLibrary) FreeUnused();  // opened, and no module chosen yet
+    return true;
+  }
   auto call = [module] {
     if (module->Quit) module->Quit(module);
   };
   if (!Guarded(call)) return false;
   if (!LeftInWindowChain()) FreeLibrary(dspLibrary);
-  plugin.Use(nullptr);
-  dspLibrary = nullptr;
+  Clear();
   return true;
 }
 
@@ -126,34 +128,33 @@ bool DspPluginHost::LeftInWindowChain() const {
          PluginWindows(dspLibrary).AnyLeft();
 }
 
+void DspPluginHost::FreeUnused() {
+  if (dspLibrary) FreeLibrary(dspLibrary);
+  Clear();
+}
+
+// A settings dialog that faulted left its owner disabled and its own window
+// (and timers) calling into the library: none of that may run any more.
+bool DspPluginHost::Abandon() {
+  if (!dspLibrary) return false;
+  PluginWindows(dspLibrary).Release(parentWindow, parentProcedure, winampWindow, winampProcedure);
+  Clear();  // the library stays loaded: nothing of it runs again
+  return true;
+}
+
+void DspPluginHost::Clear() {
+  plugin.Use(nullptr);
+  dspLibrary = nullptr;
+  header = nullptr;
+  moduleCount = 0;
+  dspFilePath = KString();
+}
+
 bool DspPluginHost::Configure() {
   winampDSPModule* module = GetModule();
   if (!module || !module->Config) return true;
   auto call = [module] { module->Config(module); };
   return Guarded(call);
-}
-
-// A settings dialog that faulted left its owner disabled and its own window
-// (and timers) calling into the library: none of that may run any more.
-void DspPluginHost::DropAfterFault() {
-  if (!dspLibrary) return;
-  PluginWindows(dspLibrary).Release(parentWindow, parentProcedure, winampWindow, winampProcedure);
-  TellCrash(parentWindow);
-  Abandon();
-}
-
-void DspPluginHost::Abandon() {
-  plugin.Use(nullptr);
-  dspLibrary = nullptr;  // left loaded: nothing of it runs again
-  dspFilePath = KString();
-}
-
-KString DspPluginHost::CrashMessage() const {
-  return KString(L"The DSP plug-in crashed and was unloaded: ") + description + L".";
-}
-
-void DspPluginHost::TellCrash(HWND owner) const {
-  MessageBoxW(owner, CrashMessage(), L"Error", MB_OK | MB_ICONERROR);
 }
 
 KString DspPluginHost::DescriptionOf(const winampDSPModule* module) const {
@@ -162,10 +163,3 @@ KString DspPluginHost::DescriptionOf(const winampDSPModule* module) const {
 }
 
 KString DspPluginHost::FileName() const { return KString(FilePath::NameOf(dspFilePath)); }
-
-void DspPluginHost::Forget() {
-  plugin.Use(nullptr);
-  if (dspLibrary) FreeLibrary(dspLibrary);
-  dspLibrary = nullptr;
-  dspFilePath = KString();
-}

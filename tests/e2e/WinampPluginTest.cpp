@@ -97,8 +97,13 @@ class WinampPluginTest : public ::testing::Test {
   // The crash message for `name`; then the DSP Effect box shows `shownAfter`
   // (empty: no plug-in in use).
   void ExpectCrashOf(const wchar_t* name, const wchar_t* shownAfter = L"") {
+    ExpectError(std::wstring(L"The DSP plug-in crashed and was unloaded: ") + name + L".",
+                shownAfter);
+  }
+
+  void ExpectError(const std::wstring& text, const wchar_t* shownAfter) {
     MessageBoxSeen seen = app_.AnswerMessageBox();
-    EXPECT_EQ(seen.text, std::wstring(L"The DSP plug-in crashed and was unloaded: ") + name + L".");
+    EXPECT_EQ(seen.text, text);
     EXPECT_EQ(seen.caption, L"Error");
     EXPECT_EQ(seen.icon, IDI_ERROR);
     Sleep(200);
@@ -205,6 +210,14 @@ TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
     EXPECT_EQ(app_.Text(IDC_DSP_TEXT), chosen >= 0 ? L"Vellumtone test: swapped" : L"");
   }
   Convert("wa_modules.mp3");
+}
+
+// A library that is no DSP plug-in is told; the one in use before is gone
+// all the same.
+TEST_F(WinampPluginTest, ALibraryWithoutTheEntryPointIsToldInvalid) {
+  Load("passthrough");
+  Load("test_noexport");
+  ExpectError(L"Invalid DSP Plugin!", L"");
 }
 
 // WM_WA_IPC with both parameters 0 is also the dialog manager's question

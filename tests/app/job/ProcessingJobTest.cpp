@@ -224,7 +224,7 @@ TEST_F(ProcessingJobTest, AFaultOnTheWindowsThreadEndsTheJobBeforeItsNextSlice) 
   runner.RunToEnd();
   EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::PluginFault});
   EXPECT_EQ(log->blocks, 0);
-  host_.Abandon();  // as the window does once it has told the user
+  host_.Abandon();  // as the window does before it tells the user
   FreeLibrary(keep);
 }
 
