@@ -10,7 +10,7 @@ class FadeIn {
   FadeIn();
 
   // A job begins: the next decoded block sets the fade's length.
-  void Restart() { started = false; }
+  void Restart();
   // The decoded block; only the first one of a job counts.
   void Measure(AudioBlock decoded);
   // Fades what goes on, as far as the fade reaches.

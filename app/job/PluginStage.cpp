@@ -18,13 +18,14 @@ constexpr int64_t kMaxSilenceFrames = 30 * kSecond;
 // A tail ends once what comes back has stayed quiet this long: longer than
 // the gaps between the repeats of an echo.
 constexpr size_t kQuietTailFrames = kSecond;
+// The held frames: a quiet tail short of its end and one call's return.
+constexpr size_t kHeldFrames = kQuietTailFrames + kGrowth * kSliceFrames;
 // Quiet is below -90 dBFS: no value beyond ±1.
 constexpr int kQuietPeak = 1;
-// A plug-in changes the length on purpose when, once it returns sound, it
-// returns more or less than it gets by more than a plug-in that works in
-// blocks of its own does; told only after a second of sound.
-constexpr int64_t kRateEvidenceFrames = kSecond;
-constexpr double kRateTolerance = 0.03;
+// A plug-in changes the length on purpose when, once it returns sound, what
+// it returns has drifted from what it gets by more than a plug-in that
+// works in blocks of its own (an FFT's 8192 frames, say) lets it drift.
+constexpr int64_t kBlockDriftFrames = 2 * 8192;
 
 bool IsQuiet(const int16_t* samples, size_t frames) {
   for (size_t i = 0; i < frames * kChannels; ++i) {
@@ -54,8 +55,12 @@ PluginStage::~PluginStage() { TearDown(); }
 bool PluginStage::SetUp(size_t blockFrames) {
   outputFrames = kGrowth * blockFrames;
   outputBuffer = static_cast<int16_t*>(malloc(outputFrames * kBytesPerFrame));
-  held = static_cast<int16_t*>(malloc((kQuietTailFrames + kGrowth * kSliceFrames) * kBytesPerFrame));
+  held = static_cast<int16_t*>(malloc(kHeldFrames * kBytesPerFrame));
   return outputBuffer && held && outputFrames >= kGrowth * kSliceFrames;
+}
+
+size_t PluginStage::MaxBlockFrames() const {
+  return outputFrames > kHeldFrames ? outputFrames : kHeldFrames;
 }
 
 void PluginStage::TearDown() {
@@ -124,8 +129,8 @@ bool PluginStage::Drain(AudioBlock* drained) {
 }
 
 bool PluginStage::DrainOver() const {
-  return state.IsStopping() || silenceFed >= kMaxSilenceFrames ||
-         (owed == 0 && heldFrames >= kQuietTailFrames);
+  bool fedEnough = silenceFed + static_cast<int64_t>(kSliceFrames) > kMaxSilenceFrames;
+  return state.IsStopping() || fedEnough || (owed == 0 && heldFrames >= kQuietTailFrames);
 }
 
 void PluginStage::Hold(const int16_t* samples, size_t frames) {
@@ -137,12 +142,8 @@ void PluginStage::Hold(const int16_t* samples, size_t frames) {
 
 int64_t PluginStage::Owed() const {
   int64_t behind = counts.given - counts.returned;
-  if (behind <= 0) return 0;
-  if (counts.givenSinceFirst >= kRateEvidenceFrames) {
-    double ratio = static_cast<double>(counts.returnedSinceFirst) /
-                   static_cast<double>(counts.givenSinceFirst);
-    if (ratio < 1 - kRateTolerance || ratio > 1 + kRateTolerance) return 0;
-  }
+  int64_t drift = counts.givenSinceFirst - counts.returnedSinceFirst;
+  if (behind <= 0 || drift > kBlockDriftFrames || drift < -kBlockDriftFrames) return 0;
   return behind;
 }
 

@@ -20,6 +20,9 @@ class PluginStage {
   // Room for what the plug-in returns of a block of `blockFrames`.
   bool SetUp(size_t blockFrames);
   void TearDown();
+  // The most frames one block of this stage's output holds, drained ones
+  // included.
+  size_t MaxBlockFrames() const;
   // The plug-in whose module gets the slices (none: the sound passes
   // unchanged). Set while no job runs.
   void SetPlugin(GuardedModule* guarded) { plugin = guarded; }
@@ -56,7 +59,7 @@ class PluginStage {
   void Hold(const int16_t* samples, size_t frames);
 
   // Frames given and returned, and the same since the plug-in first
-  // returned sound, which tells whether it changes the length.
+  // returned sound, whose drift tells whether it changes the length.
   struct Counts {
     int64_t given;
     int64_t returned;

@@ -52,11 +52,10 @@ bool ProcessingJob::PreparePreview() {
 
 bool ProcessingJob::CreateOutput(const KString& path) { return file.Create(path); }
 
-// The encoder takes at once what the plug-in returns of a block: up to
-// twice its frames.
+// The encoder takes at once what the plug-in returns of a block.
 bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   sink = &file;
-  return file.Prepare(kbps, quality, sampleRate, 2 * input.BlockFrames(), inputPath);
+  return file.Prepare(kbps, quality, sampleRate, plugin.MaxBlockFrames(), inputPath);
 }
 
 bool ProcessingJob::Begin() {

@@ -7,7 +7,6 @@
 #include "EmbedWindow.h"
 #include "FilePath.h"
 
-
 namespace {
 
 const wchar_t kSettingsFolder[] = L"\\MP3 Vellumtone";
