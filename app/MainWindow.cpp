@@ -527,6 +527,9 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
     case JobEnding::KeptAside:
       window_.TellKeptAside();
       break;
+    case JobEnding::TagsNotCopied:
+      window_.TellTagsNotCopied();
+      break;
   }
 }
 
@@ -534,5 +537,12 @@ void MainWindow::TellKeptAside() {
   KString text = KString(L"The conversion finished, but the output file could not be replaced:\n") +
                  outputFilePath + L"\n\n" + OutputFile::DescribeError(job.OutputMoveError()) +
                  L"\n\nThe converted file was kept as:\n" + job.KeptOutputPath();
+  Tell(text, L"Error", MB_ICONWARNING);
+}
+
+void MainWindow::TellTagsNotCopied() {
+  KString text = KString(L"The conversion finished, but the input's tags could not be copied:\n") +
+                 OutputFile::DescribeError(job.TagError()) +
+                 L"\n\nThe converted file was saved without them:\n" + outputFilePath;
   Tell(text, L"Error", MB_ICONWARNING);
 }

@@ -38,6 +38,7 @@ ProcessingJob::ProcessingJob()
       encoder(nullptr),
       mp3Buffer(nullptr),
       mp3BufferSize(0),
+      tagError(ERROR_SUCCESS),
       volume(kInitialVolume),
       totalLength(0),
       framesRead(0),
@@ -152,7 +153,12 @@ bool ProcessingJob::PreparePreview() {
   return true;
 }
 
-bool ProcessingJob::CreateOutput(const KString& path) { return output.Create(path); }
+// The tags are read now: the input may be gone by the end (a failure shows
+// only then, and costs the output nothing but its tags).
+bool ProcessingJob::CreateOutput(const KString& path) {
+  tags.ReadFrom(inputPath);
+  return output.Create(path);
+}
 
 bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   encoder = lame_init();
@@ -389,16 +395,18 @@ JobEnding ProcessingJob::FinishOutput(JobEnding ending) {
 }
 
 // The tags go in once the audio is complete, so LAME's bit buffer never
-// carries them, whatever their size.
+// carries them, whatever their size. Finished audio is placed with or
+// without them.
 JobEnding ProcessingJob::PlaceOutput(JobEnding ending) {
   TagTiming timing = {framesRead, framesEncoded, sampleRate};
-  if (!output.Close() || !TagCopier::Copy(inputPath, output.TemporaryPath(), timing)) {
+  if (!output.Close()) {
     output.Discard();
     return JobEnding::WriteError;
   }
+  tagError = tags.WriteTo(output.TemporaryPath(), timing);
   switch (output.Commit()) {
     case OutputFile::Placed::AtTarget:
-      return ending;
+      return tagError == ERROR_SUCCESS ? ending : JobEnding::TagsNotCopied;
     case OutputFile::Placed::KeptAside:
       return JobEnding::KeptAside;
     case OutputFile::Placed::Lost:

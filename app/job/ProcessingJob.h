@@ -14,6 +14,7 @@
 #include "JobState.h"
 #include "KString.h"
 #include "OutputFile.h"
+#include "TagCopier.h"
 #include "WinampDsp.h"
 
 // The job (this folder): one preview or conversion. The input decoded block
@@ -52,7 +53,7 @@ class ProcessingJob {
   // nothing left open but the input, when there is no device.
   bool PreparePreview();
   // Conversion: the output's temporary file beside `path` (see OutputFile);
-  // false when it cannot be created.
+  // false when it cannot be created. The input's tags are read here.
   bool CreateOutput(const KString& path);
   // Then the encoder in plain stereo, its buffer sized for the worst case.
   // False, with the temporary file removed and nothing else left open, when
@@ -82,6 +83,8 @@ class ProcessingJob {
   // name could not take it.
   const KString& KeptOutputPath() const { return output.KeptPath(); }
   DWORD OutputMoveError() const { return output.MoveError(); }
+  // After a job that ended TagsNotCopied: why.
+  DWORD TagError() const { return tagError; }
   std::atomic<int>& Volume() { return volume; }
   size_t GetBlockSize() const { return blockSize; }
 
@@ -127,6 +130,8 @@ class ProcessingJob {
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
   OutputFile output;
+  TagCopier tags;
+  DWORD tagError;
   KString inputPath;
   std::atomic<int> volume;
   int64_t totalLength;
