@@ -28,10 +28,11 @@ struct FrameHeader : ID3v2::Frame {
   }
 };
 
-std::unique_ptr<ID3v2::Frame> Parsed(const ByteVector& frame, unsigned int version) {
-  ID3v2::Header tag;
-  tag.setMajorVersion(version);
-  return std::unique_ptr<ID3v2::Frame>(ID3v2::FrameFactory::instance()->createFrame(frame, &tag));
+// `tag` stays with the frame: a chapter's frames are read through it.
+std::unique_ptr<ID3v2::Frame> Parsed(const ByteVector& frame, unsigned int version,
+                                     ID3v2::Header* tag) {
+  tag->setMajorVersion(version);
+  return std::unique_ptr<ID3v2::Frame>(ID3v2::FrameFactory::instance()->createFrame(frame, tag));
 }
 
 ByteVector Rendered(const ID3v2::Frame& frame, unsigned int version, char statusFlags) {
@@ -109,14 +110,16 @@ bool IsEncrypted(const ByteVector& frame, unsigned int version) {
 bool FrameRemaker::Retime(const ByteVector& frame, unsigned int version, const TagTiming& timing,
                           ByteVector* remade) {
   if (!IsTimed(frame.mid(0, 4)) || IsEncrypted(frame, version)) return false;
-  std::unique_ptr<ID3v2::Frame> parsed = Parsed(frame, version);
+  ID3v2::Header tag;
+  std::unique_ptr<ID3v2::Frame> parsed = Parsed(frame, version, &tag);
   if (!parsed || !Change(parsed.get(), timing)) return false;
   *remade = Rendered(*parsed, version, frame[kStatusFlagsAt]);
   return true;
 }
 
 ByteVector FrameRemaker::PictureOfVersion2(const ByteVector& frame) {
-  std::unique_ptr<ID3v2::Frame> parsed = Parsed(frame, 2);
+  ID3v2::Header tag;
+  std::unique_ptr<ID3v2::Frame> parsed = Parsed(frame, 2, &tag);
   if (!parsed || parsed->frameID() != "APIC") return ByteVector();
   return Rendered(*parsed, 3, 0);
 }
