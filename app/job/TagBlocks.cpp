@@ -110,8 +110,7 @@ bool TagBlocks::ReadFront(BlockFile& file) {
   if (!file.ReadAt(0, kId3v2HeaderBytes, &header)) return false;
   if (!IsId3v2Edge(header, "ID3")) return true;
   int64_t size = Id3v2Size(header);
-  // A tag longer than the file is damaged: it is left out, and so is the
-  // audio it would have covered.
+  // A tag longer than the file is damaged: it is not copied.
   if (size > file.Size()) return true;
   return file.ReadAt(0, static_cast<unsigned int>(size), &front);
 }
