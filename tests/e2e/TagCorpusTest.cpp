@@ -28,9 +28,13 @@ bool DeleteFromLinux(const std::wstring& path) {
                       &startup, &process)) {
     return false;
   }
-  WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  // The handle of a Unix program does not wait for its end: the file's
+  // going is watched instead.
+  for (int i = 0; i < 500 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(10);
+  }
   return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
@@ -38,6 +42,7 @@ bool DeleteFromLinux(const std::wstring& path) {
 void DeleteWhileConverting(const AppDriver& app, const std::wstring& input) {
   for (int i = 0; i < 200 && app.Text(IDC_CONVERT) != L"Stop"; ++i) Sleep(10);
   EXPECT_TRUE(DeleteFromLinux(input)) << "the input could not be deleted";
+  EXPECT_EQ(app.Text(IDC_CONVERT), L"Stop") << "the conversion was over before its input went";
 }
 
 // corpus.txt lists each file with the plug-in it goes through ("-": none)
