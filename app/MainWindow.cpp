@@ -518,6 +518,9 @@ void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
                      owner.dspHost.GetDescription() + L".\n\nNo file was written.",
                  L"Error", MB_ICONERROR);
       break;
+    case JobEnding::TagsNotCopied:
+      owner.TellTagsNotCopied();
+      break;
   }
 }
 
@@ -525,5 +528,12 @@ void MainWindow::TellKeptAside() {
   KString text = KString(L"The conversion finished, but the output file could not be replaced:\n") +
                  outputFilePath + L"\n\n" + OutputFile::DescribeError(job.OutputMoveError()) +
                  L"\n\nThe converted file was kept as:\n" + job.KeptOutputPath();
+  Tell(text, L"Error", MB_ICONWARNING);
+}
+
+void MainWindow::TellTagsNotCopied() {
+  KString text = KString(L"The conversion finished, but the input's tags could not be copied:\n") +
+                 OutputFile::DescribeError(job.TagError()) +
+                 L"\n\nThe converted file was saved without them:\n" + outputFilePath;
   Tell(text, L"Error", MB_ICONWARNING);
 }

@@ -67,6 +67,7 @@ class MainWindow : public KHotPluggedDialog,
   void SetMarquee(bool on);
   void Tell(const wchar_t* text, const wchar_t* caption, UINT icon);
   void TellKeptAside();
+  void TellTagsNotCopied();
   // WM_WA_IPC with both parameters 0 is also the dialog manager's
   // DM_GETDEFID; it is a plug-in's version query only when a plug-in asks.
   bool IsPluginQuery(WPARAM wParam, LPARAM lParam) const;

@@ -1,7 +1,7 @@
-# Finds libmpg123, LAME, libao and TagLib through CMAKE_PREFIX_PATH (the project's
-# dependency cache, or an MSYS2 mingw32 prefix) and makes imported targets.
-# The Windows system libraries each one needs are named here because the
-# static builds' pkg-config files do not say all of them.
+# Finds libmpg123, LAME, libao, TagLib and zlib through CMAKE_PREFIX_PATH
+# (the project's dependency cache, or an MSYS2 mingw32 prefix) and makes
+# imported targets. The Windows system libraries each one needs are named
+# here because the static builds' pkg-config files do not say all of them.
 
 function(vt_find_library target header library)
   string(MAKE_C_IDENTIFIER ${target} id)
@@ -17,10 +17,11 @@ endfunction()
 vt_find_library(Vellumtone::mpg123 mpg123.h mpg123 shlwapi)
 vt_find_library(Vellumtone::lame lame/lame.h mp3lame)
 vt_find_library(Vellumtone::ao ao/ao.h ao winmm ksuser)
-# TagLib is linked statically (by the library's file name: MSYS2 has its DLL
-# too), and its headers must know, or every call would go through a DLL
-# import.
-vt_find_library(Vellumtone::taglib taglib/id3v2tag.h libtag.a)
+# TagLib and zlib are linked statically (by the libraries' file names: MSYS2
+# has their DLLs too), and TagLib's headers must know, or every call would go
+# through a DLL import. TagLib reads compressed ID3v2 frames with zlib.
+vt_find_library(Vellumtone::zlib zlib.h libz.a)
+vt_find_library(Vellumtone::taglib taglib/id3v2tag.h libtag.a Vellumtone::zlib)
 set_property(TARGET Vellumtone::taglib APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC)
 
 # LAME's own command-line encoder: the reference of the benchmark.

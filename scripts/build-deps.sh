@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds libmpg123, LAME (library and its command-line encoder), libao and
-# TagLib as static 32-bit Windows libraries from Debian's source packages,
+# Builds libmpg123, LAME (library and its command-line encoder), libao, zlib
+# and TagLib (with zlib) as static 32-bit Windows libraries from Debian's source packages,
 # all of them as releases (NDEBUG: no library assertion can put up a box in
 # the user's program), into a cache
 # folder outside the repository. Prints the install prefix on its last line.
@@ -15,7 +15,12 @@ declare -A orig_sha=(
   [lame_3.100.orig.tar.gz]=ddfe36cab873794038ae2c1210557ad34857a4b6bdc515785d1da9e175b1da1e
   [libao_1.2.2+20180113.orig.tar.gz]=cc9e68134e74f62a1feb6d07e4a0fb565351d80205d1e5d48d540b6abc4cf07d
   [taglib_1.13.orig.tar.gz]=58f08b4db3dc31ed152c04896ee9172d22052bc7ef12888028c01d8b1d60ade0
+  [zlib_1.2.13.dfsg.orig.tar.bz2]=71feb7947e3c00ef125f83b79a4e529bde31171e5babe48b391f06758d1ab0a1
 )
+# The source packages as apt-get source names them. zlib's version is given:
+# bookworm's security update of it is not on every mirror, and its fix is to
+# minizip, which is not built.
+source_packages=(mpg123 lame libao taglib zlib=1:1.2.13.dfsg-1)
 # Debian's own packaging patches that do not apply to a Windows build:
 # TagLib's bundled utf8-cpp instead of Debian's package, and taglib-config's
 # dpkg lookup.
@@ -31,15 +36,17 @@ skipped_patches=" 0001-Use-system-libutf8cpp-library.patch 0002-Make-taglib-conf
 OPT_CFLAGS="-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args -msse -msse2 -mfpmath=sse -DNDEBUG"
 MPG123_CFLAGS="-O2 -msse -msse2 -DNDEBUG"
 AO_CFLAGS="-O2 -DNDEBUG"
-# Static, without zlib (compressed ID3v2 frames are rare; TagLib keeps them
-# as they are), without its bindings, tests and examples.
+ZLIB_CFLAGS="-O2 -DNDEBUG"
+# Static, with zlib (so that a compressed ID3v2 frame which must be written
+# anew can be read), without its bindings, tests and examples.
 TAGLIB_CXXFLAGS="-O2 -DNDEBUG"
 
 key=$( { vt_toolchain_id; printf '%s\n' "${orig_sha[@]}" | sort; \
-         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS|$TAGLIB_CXXFLAGS"; \
+         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS|$ZLIB_CFLAGS|$TAGLIB_CXXFLAGS"; \
          cat "$0" "$here"/patches/*.patch; } | sha256sum | cut -c1-16)
 prefix=$VT_CACHE/deps/$key
 if [[ -f $prefix/.complete ]]; then
+  touch "$prefix/.complete"  # the last use, for the pruning below
   echo "$prefix"
   exit 0
 fi
@@ -47,8 +54,14 @@ fi
 src=$VT_CACHE/sources
 work=$VT_CACHE/build-$key
 mkdir -p "$src"
-# Older builds (other versions, flags or toolchains) are not used any more.
-rm -rf "$VT_CACHE"/deps "$VT_CACHE"/build-*
+# Older builds (other versions, flags or toolchains) go, except the one used
+# last: work trees of two branches that build different libraries would
+# otherwise rebuild them on every turn.
+last=$(ls -1t "$VT_CACHE"/deps/*/.complete 2>/dev/null | head -n1)
+for old in "$VT_CACHE"/deps/*; do
+  [[ $old/.complete == "$last" ]] || rm -rf "$old"
+done
+rm -rf "$VT_CACHE"/build-*
 mkdir -p "$work" "$prefix"
 
 fetch_sources() {
@@ -57,7 +70,7 @@ fetch_sources() {
   if ((missing)); then
     # Auxiliary files (a signature, libao's diff) may answer 404; only the
     # orig tarballs matter, and they are checked against pinned sums below.
-    (cd "$src" && apt-get source --download-only mpg123 lame libao taglib >&2) || true
+    (cd "$src" && apt-get source --download-only "${source_packages[@]}" >&2) || true
   fi
   for f in "${!orig_sha[@]}"; do
     if [[ ! -f $src/$f ]]; then
@@ -141,13 +154,28 @@ build_libao() {
   make install >&2
 }
 
+# The library alone (libz.a and its two headers): Debian's patches touch
+# only minizip and the shared library, neither of which is built.
+build_zlib() {
+  unpack zlib
+  cd "$work/zlib"
+  CHOST=$VT_HOST CC="$VT_CC" CFLAGS="$ZLIB_CFLAGS" ./configure --static --prefix="$prefix" >&2
+  check_cflags Makefile "$ZLIB_CFLAGS"
+  make -j"$(nproc)" libz.a >&2
+  make install >&2
+}
+
+# zlib is named by its files, so the host's own can never be taken.
 build_taglib() {
   unpack taglib
   cmake -S "$work/taglib" -B "$work/taglib/build" -G Ninja \
     -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER="$VT_CC" -DCMAKE_CXX_COMPILER="$VT_CXX" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="$TAGLIB_CXXFLAGS" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=ON \
+    -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
     -DBUILD_BINDINGS=OFF -DBUILD_TESTING=OFF -DBUILD_EXAMPLES=OFF >&2
+  grep -q '^#define *HAVE_ZLIB 1' "$work/taglib/build/config.h" || {
+    echo "build-deps: TagLib did not take zlib" >&2; exit 1; }
   cmake --build "$work/taglib/build" -j"$(nproc)" >&2
   cmake --install "$work/taglib/build" >&2
 }
@@ -167,6 +195,7 @@ fetch_sources
 (build_mpg123)
 (build_lame)
 (build_libao)
+(build_zlib)
 (build_taglib)
 check_no_asserts
 rm -rf "$work"

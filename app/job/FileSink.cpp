@@ -12,15 +12,21 @@ size_t EncoderBufferSize(size_t frames) { return frames * 5 / 4 + 7200; }
 }  // namespace
 
 FileSink::FileSink()
-    : encoder(nullptr), mp3Buffer(nullptr), mp3BufferSize(0), sampleRate(0), framesEncoded(0) {}
+    : encoder(nullptr),
+      mp3Buffer(nullptr),
+      mp3BufferSize(0),
+      tagError(ERROR_SUCCESS),
+      sampleRate(0),
+      framesEncoded(0) {}
 
 FileSink::~FileSink() { Close(); }
 
-bool FileSink::Create(const KString& target) { return output.Create(target); }
+bool FileSink::Create(const KString& target, const KString& inputPath) {
+  tags.ReadFrom(inputPath);
+  return output.Create(target);
+}
 
-bool FileSink::Prepare(int kbps, int quality, long rate, size_t maxFrames,
-                       const KString& input) {
-  inputPath = input;
+bool FileSink::Prepare(int kbps, int quality, long rate, size_t maxFrames) {
   sampleRate = rate;
   framesEncoded = 0;
   encoder = lame_init();
@@ -59,13 +65,13 @@ JobEnding FileSink::Take(AudioBlock block) {
                                               static_cast<int>(mp3BufferSize)));
 }
 
-JobEnding FileSink::Finish(JobEnding ending, int64_t inputFrames) {
+JobEnding FileSink::Finish(JobEnding ending, PassedFrames passed) {
   JobEnding flushed = Write(lame_encode_flush(encoder, mp3Buffer, static_cast<int>(mp3BufferSize)));
   if (ending == JobEnding::Finished || ending == JobEnding::Aborted) {
     if (flushed != JobEnding::Finished) ending = flushed;
   }
   // A file of nothing but the encoder's frame would be no success.
-  if (ending == JobEnding::Finished && framesEncoded == 0 && inputFrames > 0) {
+  if (ending == JobEnding::Finished && framesEncoded == 0 && passed.input > 0) {
     ending = JobEnding::NoAudio;
   }
   // LAME reserves the first frame for its Info tag by default; filling it in
@@ -78,20 +84,22 @@ JobEnding FileSink::Finish(JobEnding ending, int64_t inputFrames) {
     output.Discard();
     return ending;
   }
-  return Place(ending, inputFrames);
+  return Place(ending, passed);
 }
 
 // The tags go in once the audio is complete, so LAME's bit buffer never
-// carries them, whatever their size.
-JobEnding FileSink::Place(JobEnding ending, int64_t inputFrames) {
-  TagTiming timing = {inputFrames, framesEncoded, sampleRate};
-  if (!output.Close() || !TagCopier::Copy(inputPath, output.TemporaryPath(), timing)) {
+// carries them, whatever their size. Finished audio is placed with or
+// without them.
+JobEnding FileSink::Place(JobEnding ending, PassedFrames passed) {
+  TagTiming timing = {passed.input, framesEncoded, passed.tail, sampleRate};
+  if (!output.Close()) {
     output.Discard();
     return JobEnding::WriteError;
   }
+  tagError = tags.WriteTo(output.TemporaryPath(), timing);
   switch (output.Commit()) {
     case OutputFile::Placed::AtTarget:
-      return ending;
+      return tagError == ERROR_SUCCESS ? ending : JobEnding::TagsNotCopied;
     case OutputFile::Placed::KeptAside:
       return JobEnding::KeptAside;
     case OutputFile::Placed::Lost:

@@ -7,6 +7,7 @@
 #include "AudioSink.h"
 #include "KString.h"
 #include "OutputFile.h"
+#include "TagCopier.h"
 
 // The conversion's sink: LAME in plain stereo, the output file (see
 // OutputFile) and, once the audio is complete, the Info tag and the input's
@@ -18,12 +19,13 @@ class FileSink : public AudioSink {
   FileSink& operator=(const FileSink&) = delete;
   ~FileSink() override;
 
-  // The temporary file beside `target`; false when it cannot be created.
-  bool Create(const KString& target);
+  // The input's tags, read now: the input may be gone by the end (a failure
+  // shows only then, and costs the output nothing but its tags). Then the
+  // temporary file beside `target`; false when it cannot be created.
+  bool Create(const KString& target, const KString& inputPath);
   // The encoder for blocks of up to `maxFrames`, its buffer sized for the
-  // worst case; the input's tags are taken from `inputPath` at the end.
-  // False when the encoder or its buffer cannot be had.
-  bool Prepare(int kbps, int quality, long sampleRate, size_t maxFrames, const KString& inputPath);
+  // worst case. False when the encoder or its buffer cannot be had.
+  bool Prepare(int kbps, int quality, long sampleRate, size_t maxFrames);
   // Closes the encoder and removes an unfinished file; the chosen name is
   // untouched. Harmless when nothing is open.
   void Close();
@@ -32,7 +34,7 @@ class FileSink : public AudioSink {
   // The flush, the Info tag, the input's tags and the file, every write
   // checked. A finished or stopped conversion's file is moved onto the
   // chosen name; a failed one's is removed.
-  JobEnding Finish(JobEnding ending, int64_t inputFrames) override;
+  JobEnding Finish(JobEnding ending, PassedFrames passed) override;
 
   // For a program that gives up on a plug-in that does not return: closes
   // and removes the unfinished output while the worker is stuck elsewhere.
@@ -41,19 +43,22 @@ class FileSink : public AudioSink {
   // chosen name could not take it.
   const KString& KeptPath() const { return output.KeptPath(); }
   DWORD MoveError() const { return output.MoveError(); }
+  // After a conversion that ended TagsNotCopied: why.
+  DWORD TagError() const { return tagError; }
 
  private:
   // Writes what the encoder reported: EncoderError on a negative count,
   // WriteError when the file does not take it all, else Finished.
   JobEnding Write(int count);
-  JobEnding Place(JobEnding ending, int64_t inputFrames);
+  JobEnding Place(JobEnding ending, PassedFrames passed);
   void CloseEncoder();
 
   lame_global_flags* encoder;
   unsigned char* mp3Buffer;
   size_t mp3BufferSize;
   OutputFile output;
-  KString inputPath;
+  TagCopier tags;
+  DWORD tagError;
   long sampleRate;
   int64_t framesEncoded;
 };

@@ -8,6 +8,7 @@ enum class JobEnding {
   EncoderError, // the encoder failed; nothing of it was written
   WriteError,   // the output file could not be written
   KeptAside,    // finished, but the chosen name could not be replaced
+  TagsNotCopied, // finished and placed, but without the input's tags
   PluginFault,  // the plug-in faulted; it must not be called again
   NoAudio       // the plug-in returned nothing of an input that had sound
 };

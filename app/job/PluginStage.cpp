@@ -48,7 +48,8 @@ PluginStage::PluginStage(JobState& jobState)
       held(nullptr),
       heldFrames(0),
       heldAudible(false),
-      heldReleased(false) {}
+      heldReleased(false),
+      tailFrames(0) {}
 
 PluginStage::~PluginStage() { TearDown(); }
 
@@ -78,6 +79,7 @@ void PluginStage::Start(long sampleRate) {
   heldFrames = 0;
   heldAudible = false;
   heldReleased = false;
+  tailFrames = 0;
 }
 
 // The slices are copied one after another into the output buffer, each just
@@ -123,6 +125,7 @@ bool PluginStage::Drain(AudioBlock* drained) {
     }
   }
   *drained = AudioBlock{held, heldFrames};
+  tailFrames += static_cast<int64_t>(heldFrames);
   heldAudible = false;
   heldReleased = true;
   return true;

@@ -43,6 +43,8 @@ class PluginStage {
   // everything owed is dropped, so a plug-in that holds nothing adds
   // nothing. Stop ends it at the next slice.
   bool Drain(AudioBlock* drained);
+  // Of what the drain gave, the frames that followed what the plug-in owed.
+  int64_t TailFrames() const { return tailFrames; }
   // The plug-in faulted, on either thread: it must not be called again.
   bool HasFaulted() const { return plugin && plugin->HasFaulted(); }
 
@@ -83,4 +85,5 @@ class PluginStage {
   size_t heldFrames;
   bool heldAudible;
   bool heldReleased;
+  int64_t tailFrames;
 };

@@ -72,7 +72,7 @@ JobEnding PreviewSink::Take(AudioBlock block) {
   return JobEnding::Finished;
 }
 
-JobEnding PreviewSink::Finish(JobEnding ending, int64_t) {
+JobEnding PreviewSink::Finish(JobEnding ending, PassedFrames) {
   Close();
   return ending;
 }

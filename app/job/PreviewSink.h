@@ -29,7 +29,7 @@ class PreviewSink : public AudioSink {
   void Close();
 
   JobEnding Take(AudioBlock block) override;
-  JobEnding Finish(JobEnding ending, int64_t inputFrames) override;
+  JobEnding Finish(JobEnding ending, PassedFrames passed) override;
   std::atomic<int>& Volume() { return volume; }
 
  private:

@@ -50,12 +50,12 @@ bool ProcessingJob::PreparePreview() {
   return preview.Open(sampleRate, channels, 8 * mpg123_encsize(encoding));
 }
 
-bool ProcessingJob::CreateOutput(const KString& path) { return file.Create(path); }
+bool ProcessingJob::CreateOutput(const KString& path) { return file.Create(path, inputPath); }
 
 // The encoder takes at once what the plug-in returns of a block.
 bool ProcessingJob::PrepareConversion(int kbps, int quality) {
   sink = &file;
-  return file.Prepare(kbps, quality, sampleRate, plugin.MaxBlockFrames(), inputPath);
+  return file.Prepare(kbps, quality, sampleRate, plugin.MaxBlockFrames());
 }
 
 bool ProcessingJob::Begin() {
@@ -140,7 +140,7 @@ JobEnding ProcessingJob::Emit(AudioBlock processed) {
 void ProcessingJob::End(JobEnding ending, JobDisplay& display) {
   bool isPreview = sink == &preview;
   if (isPreview) display.StopMarquee();
-  ending = sink->Finish(ending, framesRead);
+  ending = sink->Finish(ending, PassedFrames{framesRead, plugin.TailFrames()});
   Lap(BlockPhase::Finish);
   if (phaseTimer) phaseTimer->Stop();
   input.Close();

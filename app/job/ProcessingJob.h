@@ -51,8 +51,8 @@ class ProcessingJob : public PlaybackFacts {
   // Preview: opens the audio device in the stream's format. False, with
   // nothing left open but the input, when there is no device.
   bool PreparePreview();
-  // Conversion: the output's temporary file beside `path` (see OutputFile);
-  // false when it cannot be created.
+  // Conversion: the input's tags are read, and the output's temporary file
+  // made beside `path` (see OutputFile); false when it cannot be created.
   bool CreateOutput(const KString& path);
   // Then the encoder. False, with the temporary file removed and nothing
   // else left open, when the encoder or its buffer cannot be had.
@@ -83,6 +83,8 @@ class ProcessingJob : public PlaybackFacts {
   // name could not take it.
   const KString& KeptOutputPath() const { return file.KeptPath(); }
   DWORD OutputMoveError() const { return file.MoveError(); }
+  // After a job that ended TagsNotCopied: why.
+  DWORD TagError() const { return file.TagError(); }
   std::atomic<int>& Volume() { return preview.Volume(); }
 
   // What Winamp's plug-ins may ask about the job.

@@ -1,215 +1,96 @@
 #include "TagCopier.h"
 
-#include <taglib/apefooter.h>
-#include <taglib/apetag.h>
-#include <taglib/chapterframe.h>
-#include <taglib/eventtimingcodesframe.h>
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2header.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/synchronizedlyricsframe.h>
-#include <taglib/tfilestream.h>
+#include <string>
 
-using namespace TagLib;
+#include "BlockFile.h"
+#include "Id3v2Rewriter.h"
+
+using TagLib::ByteVector;
 
 namespace {
 
-// CHAP's "no byte offset": the output's frames lie elsewhere than the input's.
-constexpr unsigned int kUnknownOffset = 0xFFFFFFFF;
-constexpr long kProbeBytes = 4096;
-constexpr long kVersion1Size = 128;
+// Beside the program's temporary file and named like one, so that the
+// clean-up of a later conversion removes it should the program be killed.
+const wchar_t kTaggedSuffix[] = L".tagged.tmp";
 
-// The audio as the encoder left it, to recognise it after the tags went in:
-// TagLib 1.x reports a save as done even when a write fell short.
-struct AudioProbe {
-  long size = 0;
-  ByteVector head;
-  ByteVector tail;
-};
-
-bool Matches(FileStream& stream, long offset, const ByteVector& expected) {
-  stream.seek(offset);
-  return stream.readBlock(expected.size()) == expected;
-}
-
-bool ReadProbe(const wchar_t* path, AudioProbe* probe) {
-  FileStream stream(path, true);
-  if (!stream.isOpen()) return false;
-  probe->size = stream.length();
-  long part = probe->size < kProbeBytes ? probe->size : kProbeBytes;
-  probe->head = stream.readBlock(part);
-  stream.seek(probe->size - part);
-  probe->tail = stream.readBlock(part);
-  return probe->size > 0 && static_cast<long>(probe->tail.size()) == part &&
-         static_cast<long>(probe->head.size()) == part;
-}
-
-// 2.3 stays 2.3 and 2.4 stays 2.4, so every value reads back as it was;
-// TagLib writes no 2.2, whose frames all have 2.3 forms.
-ID3v2::Version OutputVersion(const ID3v2::Tag& tag) {
-  return tag.header()->majorVersion() == 4 ? ID3v2::v4 : ID3v2::v3;
-}
-
-bool LengthChanged(const TagTiming& timing) {
-  return timing.inputFrames > 0 && timing.outputFrames != timing.inputFrames;
-}
-
-unsigned int Scaled(unsigned int time, const TagTiming& timing) {
-  double ratio = static_cast<double>(timing.outputFrames) / static_cast<double>(timing.inputFrames);
-  return static_cast<unsigned int>(static_cast<double>(time) * ratio + 0.5);
-}
-
-void MoveChapter(ID3v2::ChapterFrame* chapter, const TagTiming& timing) {
-  chapter->setStartOffset(kUnknownOffset);
-  chapter->setEndOffset(kUnknownOffset);
-  if (!LengthChanged(timing)) return;
-  chapter->setStartTime(Scaled(chapter->startTime(), timing));
-  chapter->setEndTime(Scaled(chapter->endTime(), timing));
-}
-
-// Both time units (milliseconds, MPEG frames) grow with the length alike.
-void MoveLyrics(ID3v2::SynchronizedLyricsFrame* lyrics, const TagTiming& timing) {
-  ID3v2::SynchronizedLyricsFrame::SynchedTextList lines = lyrics->synchedText();
-  for (auto line = lines.begin(); line != lines.end(); ++line) {
-    line->time = Scaled(line->time, timing);
+// From the end of the front tag to the appended ID3v2 tag (for SEEK): the
+// audio and the blocks before that tag; -1 when there is no such tag.
+int64_t ToAppendedTag(const std::vector<TagBlocks::Block>& end, int64_t audioBytes) {
+  int64_t distance = audioBytes;
+  for (const TagBlocks::Block& block : end) {
+    if (block.kind == TagBlocks::Kind::Id3v2) return distance;
+    distance += block.bytes.size();
   }
-  lyrics->setSynchedText(lines);
+  return -1;
 }
 
-void MoveEvents(ID3v2::EventTimingCodesFrame* codes, const TagTiming& timing) {
-  ID3v2::EventTimingCodesFrame::SynchedEventList events = codes->synchedEvents();
-  for (auto event = events.begin(); event != events.end(); ++event) {
-    event->time = Scaled(event->time, timing);
+bool Appended(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
+              const std::vector<ByteVector>& end) {
+  if (!file.Append(front) || !file.AppendFrom(audio, 0, audioBytes)) return false;
+  for (const ByteVector& block : end) {
+    if (!file.Append(block)) return false;
   }
-  codes->setSynchedEvents(events);
+  return true;
 }
 
-// Chapters, synchronised lyrics and event codes point at moments of the
-// audio: when the plug-in made it longer or shorter, they move with it.
-void MoveInTime(ID3v2::Frame* frame, const TagTiming& timing) {
-  if (auto* chapter = dynamic_cast<ID3v2::ChapterFrame*>(frame)) {
-    MoveChapter(chapter, timing);
-  } else if (!LengthChanged(timing)) {
-    return;
-  } else if (auto* lyrics = dynamic_cast<ID3v2::SynchronizedLyricsFrame*>(frame)) {
-    MoveLyrics(lyrics, timing);
-  } else if (auto* codes = dynamic_cast<ID3v2::EventTimingCodesFrame*>(frame)) {
-    MoveEvents(codes, timing);
+// Every byte read back: the tags, and between them the audio, whole.
+bool ReadsBack(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
+               const std::vector<ByteVector>& end) {
+  int64_t at = front.size() + audioBytes;
+  if (!file.Holds(0, front) || !file.HoldsFrom(front.size(), audio, 0, audioBytes)) return false;
+  for (const ByteVector& block : end) {
+    if (!file.Holds(at, block)) return false;
+    at += block.size();
   }
-}
-
-// TagLib shows a frame's header (its flags, the version it renders in) only
-// to its own classes; a pointer to the member, named through a class derived
-// from Frame, reaches it on any frame.
-struct FrameHeader : ID3v2::Frame {
-  // Compressed or encrypted frames cannot be copied: without zlib or the key
-  // they could only be written back damaged.
-  static bool IsReadable(const ID3v2::Frame* frame) {
-    Header* header = (frame->*(&FrameHeader::header))();
-    return !header->compression() && !header->encryption();
-  }
-  static void SetVersion(const ID3v2::Frame* frame, unsigned int version) {
-    (frame->*(&FrameHeader::header))()->setVersion(version);
-  }
-};
-
-// A frame rendered in the output's version and made anew by the frame
-// factory: TagLib's frames cannot be copied otherwise, and this way a frame
-// of a kind TagLib knows comes back as that kind.
-ID3v2::Frame* Remade(ID3v2::Frame* frame, const ID3v2::Header& header) {
-  if (!FrameHeader::IsReadable(frame)) return nullptr;
-  FrameHeader::SetVersion(frame, header.majorVersion());
-  return ID3v2::FrameFactory::instance()->createFrame(frame->render(), &header);
-}
-
-void CopyVersion2(const ID3v2::Tag& from, ID3v2::Tag* to, const TagTiming& timing) {
-  ID3v2::Header header;
-  header.setMajorVersion(OutputVersion(from));
-  const ID3v2::FrameList& frames = from.frameList();
-  for (auto it = frames.begin(); it != frames.end(); ++it) {
-    ID3v2::Frame* copy = Remade(*it, header);
-    if (!copy) continue;
-    if (copy->frameID() == "TLEN" && timing.sampleRate > 0) {
-      copy->setText(String::number(static_cast<int>(timing.outputFrames * 1000 / timing.sampleRate)));
-    }
-    MoveInTime(copy, timing);
-    to->addFrame(copy);
-  }
-}
-
-// Items keep the case of their keys.
-void CopyApe(const APE::Tag& from, APE::Tag* to) {
-  const APE::ItemListMap& items = from.itemListMap();
-  for (auto it = items.begin(); it != items.end(); ++it) to->setItem(it->second.key(), it->second);
-}
-
-void CopyVersion1(const ID3v1::Tag& from, ID3v1::Tag* to) {
-  to->setTitle(from.title());
-  to->setArtist(from.artist());
-  to->setAlbum(from.album());
-  to->setYear(from.year());
-  to->setComment(from.comment());
-  to->setTrack(from.track());
-  to->setGenreNumber(from.genreNumber());  // Winamp's extended genres too
-}
-
-// Which of a file's tags hold anything (in memory: read, or made to be
-// written).
-int TagsOf(MPEG::File& file) {
-  int tags = MPEG::File::NoTags;
-  if (file.ID3v2Tag() && !file.ID3v2Tag()->isEmpty()) tags |= MPEG::File::ID3v2;
-  if (file.APETag() && !file.APETag()->isEmpty()) tags |= MPEG::File::APE;
-  if (file.ID3v1Tag() && !file.ID3v1Tag()->isEmpty()) tags |= MPEG::File::ID3v1;
-  return tags;
-}
-
-// What was written goes in `written`; a tag left empty (every frame of it
-// left out) is not written at all.
-bool Write(MPEG::File& from, const wchar_t* output, const TagTiming& timing,
-           ID3v2::Version version, int* written) {
-  int tags = TagsOf(from);
-  MPEG::File to(output, false);
-  if (!to.isOpen() || to.readOnly()) return false;
-  if (tags & MPEG::File::ID3v2) CopyVersion2(*from.ID3v2Tag(), to.ID3v2Tag(true), timing);
-  if (tags & MPEG::File::APE) CopyApe(*from.APETag(), to.APETag(true));
-  if (tags & MPEG::File::ID3v1) CopyVersion1(*from.ID3v1Tag(), to.ID3v1Tag(true));
-  *written = TagsOf(to);
-  return *written == MPEG::File::NoTags ||
-         to.save(*written, File::StripOthers, version, File::DoNotDuplicate);
-}
-
-// The tags that were written are there, in their version, and between them
-// lies the audio, whole: the file is exactly as long as tags and audio
-// together, and the audio begins and ends as it did.
-bool ReadsBack(const wchar_t* path, int tags, ID3v2::Version version, const AudioProbe& probe) {
-  FileStream stream(path, true);
-  if (!stream.isOpen()) return false;
-  MPEG::File file(&stream, ID3v2::FrameFactory::instance(), false);
-  if (TagsOf(file) != tags) return false;
-  long front = 0, back = 0;
-  if (tags & MPEG::File::ID3v2) {
-    if (file.ID3v2Tag()->header()->majorVersion() != static_cast<unsigned int>(version)) return false;
-    front = file.ID3v2Tag()->header()->completeTagSize();
-  }
-  if (tags & MPEG::File::APE) back += file.APETag()->footer()->completeTagSize();
-  if (tags & MPEG::File::ID3v1) back += kVersion1Size;
-  return stream.length() == front + probe.size + back && Matches(stream, front, probe.head) &&
-         Matches(stream, front + probe.size - static_cast<long>(probe.tail.size()), probe.tail);
+  return file.HasSize(at);
 }
 
 }  // namespace
 
-bool TagCopier::Copy(const wchar_t* input, const wchar_t* output, const TagTiming& timing) {
-  if (!input || !output) return false;
-  FileStream source(input, true);  // the user's file is never opened for writing
-  if (!source.isOpen()) return false;
-  MPEG::File from(&source, ID3v2::FrameFactory::instance(), false);
-  if (TagsOf(from) == MPEG::File::NoTags) return true;
-  ID3v2::Version version = from.ID3v2Tag() ? OutputVersion(*from.ID3v2Tag()) : ID3v2::v4;
-  AudioProbe probe;
-  int written = MPEG::File::NoTags;
-  return ReadProbe(output, &probe) && Write(from, output, timing, version, &written) &&
-         ReadsBack(output, written, version, probe);
+bool TagCopier::ReadFrom(const wchar_t* input) {
+  BlockFile file;
+  bool read = file.OpenToRead(input) && blocks.Read(file);
+  readError = read ? ERROR_SUCCESS : file.Error();
+  return read;
+}
+
+TagCopier::Rendered TagCopier::Render(int64_t audioBytes, const TagTiming& timing) const {
+  Rendered tags;
+  if (!blocks.Front().isEmpty()) {
+    int64_t toNextTag = ToAppendedTag(blocks.End(), audioBytes);
+    tags.front = Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag);
+  }
+  for (const TagBlocks::Block& block : blocks.End()) {
+    bool id3v2 = block.kind == TagBlocks::Kind::Id3v2;
+    ByteVector bytes = id3v2 ? Id3v2Rewriter::Rewrite(block.bytes, timing, -1) : block.bytes;
+    if (!bytes.isEmpty()) tags.end.push_back(bytes);
+  }
+  return tags;
+}
+
+DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
+  if (readError != ERROR_SUCCESS) return readError;
+  if (blocks.IsEmpty()) return ERROR_SUCCESS;
+  BlockFile audio;
+  int64_t audioBytes = audio.OpenOwnToRead(output) ? audio.Size() : -1;
+  if (audioBytes < 0) return audio.Error();
+  Rendered tags = Render(audioBytes, timing);
+  if (tags.front.isEmpty() && tags.end.empty()) return ERROR_SUCCESS;
+  std::wstring tagged = std::wstring(output) + kTaggedSuffix;
+  DWORD error = WriteTagged(tagged.c_str(), audio, audioBytes, tags);
+  audio.Close();
+  if (error == ERROR_SUCCESS && !MoveFileExW(tagged.c_str(), output, MOVEFILE_REPLACE_EXISTING)) {
+    error = GetLastError();
+  }
+  if (error != ERROR_SUCCESS) DeleteFileW(tagged.c_str());
+  return error;
+}
+
+DWORD TagCopier::WriteTagged(const wchar_t* path, BlockFile& audio, int64_t audioBytes,
+                             const Rendered& tags) {
+  BlockFile file;
+  if (!file.Create(path)) return file.Error();
+  bool written = Appended(file, tags.front, audio, audioBytes, tags.end) &&
+                 ReadsBack(file, tags.front, audio, audioBytes, tags.end);
+  return written ? ERROR_SUCCESS : file.Error();
 }

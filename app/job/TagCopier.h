@@ -1,24 +1,37 @@
 #pragma once
 
-#include <cstdint>
+#include <windows.h>
 
-// What a conversion did to the length: frames read from the input and
-// frames the encoder was given, at the stream's rate.
-struct TagTiming {
-  int64_t inputFrames;
-  int64_t outputFrames;
-  long sampleRate;
-};
+#include "TagBlocks.h"
+#include "TagTiming.h"
 
 // Carries the input's tags over into the finished output, as users expect
-// of a converter: every ID3v2 frame (pictures, ratings, lyrics, user and
-// binary frames too) in the input's ID3v2 version, an APEv2 tag and an
-// ID3v1 tag. Frames that point at times in the audio are moved to where
-// that moment is in the output; TLEN gets the output's own length. The
-// input is only read. A file without tags gets none.
+// of a converter: the ID3v2 tag at the start, frame by frame as the input
+// stored it (Id3v2Rewriter), and the blocks after the audio (an appended
+// ID3v2.4 tag, likewise; APEv2, Lyrics3v2 and ID3v1 as they are), in their
+// order. The tags are read when the conversion begins, so an input that is
+// gone by its end (moved, deleted) still gives them; the input is only
+// read. A file without tags gets none.
 class TagCopier {
  public:
-  // False when the output's tags could not be written, or the file does not
-  // read back whole afterwards.
-  static bool Copy(const wchar_t* input, const wchar_t* output, const TagTiming& timing);
+  // False when the input's tags could not be read; WriteTo says why.
+  bool ReadFrom(const wchar_t* input);
+  // Puts the tags around the audio of `output`, a closed file of the
+  // program's own. ERROR_SUCCESS, or the system's reason why the file has
+  // none; it then holds its audio as it was. The tagged file is written
+  // beside it and checked, every byte, before it takes the name.
+  DWORD WriteTo(const wchar_t* output, const TagTiming& timing) const;
+
+ private:
+  // What the output holds around its audio.
+  struct Rendered {
+    TagLib::ByteVector front;
+    std::vector<TagLib::ByteVector> end;
+  };
+  Rendered Render(int64_t audioBytes, const TagTiming& timing) const;
+  static DWORD WriteTagged(const wchar_t* path, BlockFile& audio, int64_t audioBytes,
+                           const Rendered& tags);
+
+  TagBlocks blocks;
+  DWORD readError = ERROR_SUCCESS;
 };

@@ -1,0 +1,190 @@
+#include "Id3v2Rewriter.h"
+
+#include <taglib/id3v2synchdata.h>
+
+#include "FrameRemaker.h"
+
+using TagLib::ByteVector;
+namespace SynchData = TagLib::ID3v2::SynchData;
+
+namespace {
+
+constexpr unsigned int kHeaderBytes = 10;  // the footer is as long
+constexpr unsigned char kUnsynchronised = 0x80;
+constexpr unsigned char kExtendedHeader = 0x40;  // in 2.2: the tag is compressed
+constexpr unsigned char kExperimental = 0x20;
+constexpr unsigned char kFooter = 0x10;
+constexpr unsigned char kFrameUnsynchronised = 0x02;  // 2.4, in the format flags
+constexpr unsigned int kFormatFlagsAt = 9;
+
+// ID3v2.2's frames and their 2.3 names; the data of each is the same in
+// both versions, but for PIC's (FrameRemaker). CRM (encrypted with a key
+// only its owner knows) and LNK (naming 2.2 frames) have no 2.3 form.
+const char* const kVersion2Names[][2] = {
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
+    {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
+    {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"},
+    {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"},
+    {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"}, {"TIM", "TIME"},
+    {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"}, {"TOA", "TOPE"},
+    {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
+    {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"},
+    {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"},
+    {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"},
+    {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"},
+    {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"}, {"WXX", "WXXX"},
+    // iTunes' own
+    {"TCP", "TCMP"}, {"TS2", "TSO2"}, {"TSA", "TSOA"}, {"TSC", "TSOC"}, {"TSP", "TSOP"},
+    {"TST", "TSOT"}, {"PCS", "PCST"}, {"TCT", "TCAT"}, {"TDR", "TDRL"}, {"TDS", "TDES"},
+    {"TID", "TGID"}, {"WFD", "WFED"}, {"MVN", "MVNM"}, {"MVI", "MVIN"}, {"GP1", "GRP1"},
+};
+
+// The tag as the frames are read from it.
+struct StoredTag {
+  unsigned int version = 0;
+  unsigned char revision = 0;
+  unsigned char flags = 0;
+  ByteVector body;  // after the header: frames and padding, unsynchronisation undone
+  unsigned int framesStart = 0;  // after the extended header
+};
+
+bool Parse(const ByteVector& tag, StoredTag* stored) {
+  if (tag.size() < kHeaderBytes) return false;
+  stored->version = static_cast<unsigned char>(tag[3]);
+  stored->revision = static_cast<unsigned char>(tag[4]);
+  stored->flags = static_cast<unsigned char>(tag[5]);
+  stored->body = tag.mid(kHeaderBytes, SynchData::toUInt(tag.mid(6, 4)));
+  // A compressed 2.2 tag: no method was ever defined.
+  if (stored->version == 2 && (stored->flags & kExtendedHeader)) return false;
+  if (stored->version < 4 && (stored->flags & kUnsynchronised)) {
+    stored->body = SynchData::decode(stored->body);
+  }
+  if (stored->version == 2 || !(stored->flags & kExtendedHeader)) return true;
+  // 2.3 counts the extended header without its size, 2.4 with it.
+  ByteVector size = stored->body.mid(0, 4);
+  stored->framesStart = stored->version == 3 ? 4 + size.toUInt(0, true) : SynchData::toUInt(size);
+  return stored->framesStart <= stored->body.size();
+}
+
+unsigned int FrameHeaderBytes(unsigned int version) { return version == 2 ? 6 : 10; }
+
+unsigned int FrameDataSize(const ByteVector& header, unsigned int version) {
+  if (version == 2) return header.toUInt(3, 3, true);
+  return version == 3 ? header.toUInt(4, true) : SynchData::toUInt(header.mid(4, 4));
+}
+
+ByteVector SizeBytes(unsigned int size, unsigned int version) {
+  return version == 4 ? SynchData::fromUInt(size) : ByteVector::fromUInt(size);
+}
+
+bool IsFrameId(const ByteVector& id) {
+  for (char c : id) {
+    if ((c < 'A' || c > 'Z') && (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
+// The frame that starts `at`, header and data as stored; false where the
+// padding (or what cannot be a frame) begins.
+bool NextFrame(const StoredTag& tag, unsigned int at, ByteVector* frame) {
+  unsigned int headerBytes = FrameHeaderBytes(tag.version);
+  if (at + headerBytes > tag.body.size()) return false;
+  ByteVector header = tag.body.mid(at, headerBytes);
+  if (!IsFrameId(header.mid(0, tag.version == 2 ? 3 : 4))) return false;
+  unsigned int size = FrameDataSize(header, tag.version);
+  if (size > tag.body.size() - at - headerBytes) return false;
+  *frame = tag.body.mid(at, headerBytes + size);
+  return true;
+}
+
+// A 2.2 frame under its 2.3 name, without flags; empty when it has none.
+ByteVector InVersion3(const ByteVector& frame) {
+  ByteVector id = frame.mid(0, 3);
+  if (id == "PIC") return FrameRemaker::PictureOfVersion2(frame);
+  for (const auto& names : kVersion2Names) {
+    if (id != names[0]) continue;
+    ByteVector data = frame.mid(FrameHeaderBytes(2));
+    return ByteVector(names[1]) + ByteVector::fromUInt(data.size()) + ByteVector(2, '\0') + data;
+  }
+  return ByteVector();
+}
+
+// ID3v2's unsynchronisation: no false MPEG sync in the data (0xFF before
+// 0xE0 or more), and no 0xFF 0x00 that reads as one undone.
+ByteVector Unsynchronised(const ByteVector& data) {
+  ByteVector out;
+  for (unsigned int i = 0; i < data.size(); ++i) {
+    out.append(data[i]);
+    bool next = i + 1 < data.size();
+    unsigned char after = next ? static_cast<unsigned char>(data[i + 1]) : 0;
+    if (static_cast<unsigned char>(data[i]) == 0xFF && (!next || after >= 0xE0 || after == 0)) {
+      out.append('\0');
+    }
+  }
+  return out;
+}
+
+// A frame written anew in a 2.4 tag whose header says that every frame is
+// unsynchronised.
+ByteVector UnsynchronisedFrame(const ByteVector& frame) {
+  ByteVector data = Unsynchronised(frame.mid(kHeaderBytes));
+  ByteVector header = frame.mid(0, 4) + SizeBytes(data.size(), 4) + frame.mid(8, 2);
+  header[kFormatFlagsAt] = static_cast<char>(header[kFormatFlagsAt] | kFrameUnsynchronised);
+  return header + data;
+}
+
+ByteVector SeekFrame(const ByteVector& frame, unsigned int version, int64_t toNextTag) {
+  if (toNextTag < 0 || toNextTag > 0xFFFFFFFFLL) return ByteVector();
+  ByteVector data = ByteVector::fromUInt(static_cast<unsigned int>(toNextTag));
+  return ByteVector("SEEK") + SizeBytes(data.size(), version) + frame.mid(8, 1) +
+         ByteVector(1, '\0') + data;
+}
+
+ByteVector OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned int version,
+                       const TagTiming& timing, int64_t toNextTag) {
+  ByteVector id = frame.mid(0, 4);
+  if (id == "MLLT" || id == "ASPI") return ByteVector();
+  if (id == "SEEK") return SeekFrame(frame, version, toNextTag);
+  ByteVector remade;
+  if (!FrameRemaker::Retime(frame, version, timing, &remade)) return frame;
+  bool unsynchronised = version == 4 && (tag.flags & kUnsynchronised);
+  return unsynchronised ? UnsynchronisedFrame(remade) : remade;
+}
+
+ByteVector Edge(const char* mark, unsigned int version, const StoredTag& tag, unsigned char flags,
+                unsigned int size) {
+  ByteVector edge(mark);
+  edge.append(static_cast<char>(version));
+  edge.append(static_cast<char>(version == tag.version ? tag.revision : 0));
+  edge.append(static_cast<char>(flags));
+  return edge + SynchData::fromUInt(size);
+}
+
+// The header's flags that still hold: 2.4's unsynchronisation holds for
+// every frame (each says so itself too), and so does its footer.
+unsigned char OutputFlags(const StoredTag& tag, unsigned int version) {
+  unsigned char kept = version == 4 ? (kUnsynchronised | kExperimental | kFooter) : kExperimental;
+  return tag.flags & kept;
+}
+
+}  // namespace
+
+ByteVector Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTiming& timing,
+                                  int64_t toNextTag) {
+  StoredTag stored;
+  if (!Parse(tag, &stored)) return ByteVector();
+  unsigned int version = stored.version == 2 ? 3 : stored.version;
+  ByteVector frames, frame;
+  unsigned int at = stored.framesStart;
+  for (; NextFrame(stored, at, &frame); at += frame.size()) {
+    ByteVector copied = stored.version == 2 ? InVersion3(frame) : frame;
+    if (!copied.isEmpty()) frames.append(OutputFrame(copied, stored, version, timing, toNextTag));
+  }
+  if (frames.isEmpty()) return ByteVector();
+  unsigned char flags = OutputFlags(stored, version);
+  bool footer = flags & kFooter;
+  // A tag with a footer has no padding.
+  frames.resize(frames.size() + (footer ? 0 : stored.body.size() - at), '\0');
+  ByteVector header = Edge("ID3", version, stored, flags, frames.size());
+  return header + frames + (footer ? Edge("3DI", version, stored, flags, frames.size()) : ByteVector());
+}
