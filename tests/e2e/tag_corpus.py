@@ -32,6 +32,7 @@ SECONDS = 3
 UNKNOWN_OFFSET = 0xFFFFFFFF
 SPEED_PLUGIN = "test_speed_slow"  # plays at 2/3 speed: the output is 3/2 as long
 SPEED = 1.5
+ECHO_PLUGIN = "test_echo"  # rings on after the input: longer, on the input's timeline
 SLOW_PLUGIN = "test_slow"  # slow, so that the input can be deleted meanwhile
 
 
@@ -366,11 +367,13 @@ def make(folder):
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
+    podcast().save(encode(folder, "podcast_echo.mp3", "-b", "128"), v2_version=4)
     with open(os.path.join(folder, "corpus.txt"), "w") as manifest:
         for name in plain:
             manifest.write(f"{name}.mp3 - -\n")
         manifest.write(f"vanishing.mp3 {SLOW_PLUGIN} vanish\n")
         manifest.write(f"podcast_speed.mp3 {SPEED_PLUGIN} -\n")
+        manifest.write(f"podcast_echo.mp3 {ECHO_PLUGIN} -\n")
 
 
 # --- the check ---------------------------------------------------------------
@@ -573,14 +576,20 @@ def check_one(folder, output):
     name = output[:-len("_out.mp3")]
     source = os.path.join(folder, name + ".mp3")
     plugin = {line.split()[0]: line.split()[1] for line in open(os.path.join(folder, "corpus.txt"))}
-    speed = SPEED if plugin[name + ".mp3"] == SPEED_PLUGIN else 1.0
+    effect = plugin[name + ".mp3"]
+    speed = SPEED if effect == SPEED_PLUGIN else 1.0
     problems = []
     frames_in, frames_out = decoded_frames(source), decoded_frames(output)
-    if speed == 1.0 and frames_in != frames_out:
-        problems.append(f"decodes to {frames_out} frames, the input to {frames_in}")
-    if speed != 1.0 and abs(frames_out / frames_in - speed) > 0.01:
-        problems.append(f"decodes to {frames_out} frames, {frames_out / frames_in:.3f} x the input")
     scale = frames_out / frames_in
+    if effect == ECHO_PLUGIN:
+        # The tail lengthens the file (TLEN) but moves no chapter or lyric.
+        scale = 1.0
+        if frames_out <= frames_in:
+            problems.append(f"decodes to {frames_out} frames, no tail after the input's {frames_in}")
+    elif speed == 1.0 and frames_in != frames_out:
+        problems.append(f"decodes to {frames_out} frames, the input to {frames_in}")
+    elif speed != 1.0 and abs(frames_out / frames_in - speed) > 0.01:
+        problems.append(f"decodes to {frames_out} frames, {frames_out / frames_in:.3f} x the input")
     compare_id3v2(source, output, scale, frames_out * 1000 // RATE, problems)
     compare_blocks(source, output, scale, frames_out * 1000 // RATE, problems)
     for problem in problems:
