@@ -248,4 +248,24 @@ TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
   EXPECT_LT(static_cast<long>(output.Frames()), inputFrames_ / 2);
 }
 
+// Stop is taken at the next slice in the drain too: a plug-in far slower
+// than the sound (1.5 s a call) would otherwise be fed a second of silence,
+// 77 calls, after the input's one slice.
+TEST_F(ProcessingJobTest, AStopDuringTheDrainEndsItAtTheNextSlice) {
+  WriteInput(TestSignals::MusicLike(576, 0));
+  DspPluginHost host;
+  ASSERT_TRUE(host.Load(PluginPath("test_very_slow").c_str(), nullptr));
+  JobRunner runner;
+  runner.job.SetPlugin(&host.Plugin());
+  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+  ASSERT_TRUE(runner.Begin());
+  Sleep(2500);  // the input's slice is through, a drain call in hand
+  runner.job.RequestStop();
+  DWORD stopped = GetTickCount();
+  runner.WaitUntilIdle();
+  EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
+  EXPECT_LT(GetTickCount() - stopped, 10000u) << "the drain went on";
+  EXPECT_TRUE(TestMp3::Read(output_).ok) << "the stopped file is kept";
+}
+
 }  // namespace
