@@ -5,9 +5,6 @@
 
 namespace {
 
-// Winamp hands its DSP plug-ins about this many frames per call, and
-// plug-ins size their buffers and count their delays by it.
-constexpr size_t kSliceFrames = 576;
 // A plug-in may return up to twice the frames it was given.
 constexpr size_t kGrowth = 2;
 // The job's inputs are all at 44100 Hz.

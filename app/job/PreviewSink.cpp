@@ -4,8 +4,6 @@
 
 namespace {
 
-// What the device is given at a time: a plug-in's slice (13 ms).
-constexpr size_t kSliceFrames = 576;
 // Silence that starts the preview's output (46 ms).
 constexpr size_t kPrimeFrames = 2048;
 

@@ -39,6 +39,16 @@ class ProcessingJobTest : public ::testing::Test {
     EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Finished});
   }
 
+  // Starts a conversion through `plugin` and presses Stop `ms` later.
+  void StopAfter(const char* plugin, DWORD ms, JobRunner& runner) {
+    ASSERT_TRUE(host_.Load(PluginPath(plugin).c_str(), nullptr));
+    runner.job.SetPlugin(&host_.Plugin());
+    ASSERT_TRUE(runner.PrepareConversion(input_, output_));
+    ASSERT_TRUE(runner.Begin());
+    Sleep(ms);
+    runner.job.RequestStop();
+  }
+
   std::string name_, input_, output_;
   long inputFrames_ = 0;
   DspPluginHost host_;
@@ -233,14 +243,8 @@ TEST_F(ProcessingJobTest, AFaultOnTheWindowsThreadEndsTheJobBeforeItsNextSlice) 
 // on a fast machine too.
 TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
   WriteInput(TestSignals::MusicLike(20 * kRate, 0));
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_slow").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetPlugin(&host.Plugin());
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  ASSERT_TRUE(runner.Begin());
-  Sleep(400);
-  runner.job.RequestStop();
+  StopAfter("test_slow", 400, runner);
   runner.WaitUntilIdle();
   ASSERT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
   TestMp3::Decoded output = TestMp3::Read(output_);
@@ -253,14 +257,8 @@ TEST_F(ProcessingJobTest, AStopDuringTheConversionKeepsThePartialFile) {
 // 77 calls, after the input's one slice.
 TEST_F(ProcessingJobTest, AStopDuringTheDrainEndsItAtTheNextSlice) {
   WriteInput(TestSignals::MusicLike(576, 0));
-  DspPluginHost host;
-  ASSERT_TRUE(host.Load(PluginPath("test_very_slow").c_str(), nullptr));
   JobRunner runner;
-  runner.job.SetPlugin(&host.Plugin());
-  ASSERT_TRUE(runner.PrepareConversion(input_, output_));
-  ASSERT_TRUE(runner.Begin());
-  Sleep(2500);  // the input's slice is through, a drain call in hand
-  runner.job.RequestStop();
+  StopAfter("test_very_slow", 2500, runner);  // the input's slice is through, a drain call in hand
   DWORD stopped = GetTickCount();
   runner.WaitUntilIdle();
   EXPECT_EQ(runner.endings, std::vector<JobEnding>{JobEnding::Aborted});
