@@ -9,6 +9,7 @@ set -euo pipefail
 shopt -s nullglob
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
+source "$here/apt.sh"
 
 declare -A orig_sha=(
   [mpg123_1.31.2.orig.tar.bz2]=b17f22905e31f43b6b401dfdf6a71ed11bb7d056f68db449d70b9f9ae839c7de
@@ -64,14 +65,17 @@ done
 rm -rf "$VT_CACHE"/build-*
 mkdir -p "$work" "$prefix"
 
+all_orig_tarballs_present() {
+  local f
+  for f in "${!orig_sha[@]}"; do [[ -f $src/$f ]] || return 1; done
+}
+
 fetch_sources() {
-  local f missing=0
-  for f in "${!orig_sha[@]}"; do [[ -f $src/$f ]] || missing=1; done
-  if ((missing)); then
-    # Auxiliary files (a signature, libao's diff) may answer 404; only the
-    # orig tarballs matter, and they are checked against pinned sums below.
-    (cd "$src" && apt-get source --download-only "${source_packages[@]}" >&2) || true
-  fi
+  local f
+  # Only the orig tarballs matter, and they are checked against pinned sums
+  # below: a stale index that names another version brings in nothing.
+  all_orig_tarballs_present ||
+    (cd "$src" && vt_apt_source all_orig_tarballs_present "${source_packages[@]}") || true
   for f in "${!orig_sha[@]}"; do
     if [[ ! -f $src/$f ]]; then
       echo "build-deps: $f could not be downloaded" >&2; exit 1

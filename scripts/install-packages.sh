@@ -5,6 +5,7 @@
 # the program's output files.
 # Idempotent: returns at once when everything is already there.
 set -euo pipefail
+source "$(dirname "$0")/apt.sh"
 
 packages=(
   mingw-w64 g++-mingw-w64-i686-posix
@@ -38,9 +39,9 @@ Suites: bookworm-backports
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 BPO
-      apt-get update -q
+      vt_apt_update
     fi
-    apt-get install -y -q -t bookworm-backports qemu-user-static
+    vt_apt_install -t bookworm-backports qemu-user-static
   fi
   [[ -f $binfmt/register ]] || mount -t binfmt_misc binfmt_misc "$binfmt"
   [[ -f $binfmt/qemu-i386 ]] && echo -1 > "$binfmt/qemu-i386"
@@ -96,9 +97,9 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
 fi
 
-apt-get update -q
+vt_apt_update
 # Recommended packages stay on: wine32:i386 brings the 32-bit X libraries
 # Wine needs through them.
-apt-get install -y -q "${packages[@]}"
+vt_apt_install "${packages[@]}"
 ensure_i386_runs
 ensure_japanese_locale

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "DialogUser.h"
+#include "TestFiles.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -101,11 +102,7 @@ std::wstring BuildPath(const char* path) {
   return std::wstring(windows.begin(), windows.end());
 }
 
-std::wstring Here(const std::wstring& name) {
-  wchar_t path[MAX_PATH];
-  GetFullPathNameW(name.c_str(), MAX_PATH, path, nullptr);
-  return path;
-}
+std::wstring Here(const std::wstring& name) { return TestFiles::FullPath(name); }
 
 AppDriver::~AppDriver() {
   if (process_.hProcess) {

@@ -18,10 +18,8 @@ using TestSignals::kRate;
 TEST(ReleaseTest, TheUnpackedProgramConvertsWithItsExamplePlugin) {
   std::wstring folder = BuildPath(VT_UNPACKED_RELEASE);
   ASSERT_TRUE(TestMp3::Write("release_input.mp3", TestSignals::MusicLike(2 * kRate, 0), kRate, 2));
-  wchar_t input[MAX_PATH], output[MAX_PATH];
-  GetFullPathNameW(L"release_input.mp3", MAX_PATH, input, nullptr);
-  GetFullPathNameW(L"release_output.mp3", MAX_PATH, output, nullptr);
-  DeleteFileW(output);
+  std::wstring input = Here(L"release_input.mp3"), output = Here(L"release_output.mp3");
+  DeleteFileW(output.c_str());
 
   AppDriver app;
   ASSERT_TRUE(app.Launch(L"", folder + L"\\mp3vellumtone.exe"));

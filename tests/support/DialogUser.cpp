@@ -39,7 +39,10 @@ HWND WaitForDialog(const wchar_t* caption, int timeoutMs) {
 }
 
 DialogUser::DialogUser(const wchar_t* title, const wchar_t* typed)
-    : thread_([this, title, typed] { Use(title, typed); }) {}
+    : title_(title),
+      typed_(typed ? typed : L""),
+      cancels_(typed == nullptr),
+      thread_([this] { Use(); }) {}
 
 DialogUser::~DialogUser() { Finish(); }
 
@@ -47,22 +50,23 @@ void DialogUser::Finish() {
   if (thread_.joinable()) thread_.join();
 }
 
-void DialogUser::Use(const wchar_t* title, const wchar_t* typed) {
-  HWND dialog = WaitForDialog(title);
+void DialogUser::Use() {
+  HWND dialog = WaitForDialog(title_.c_str());
   if (!dialog) return;
   Sleep(200);  // its controls are filled after it shows
   HWND box = FileNameBox(dialog);
   wchar_t text[1024] = {};
   GetWindowTextW(box, text, 1024);
   initialText = text;
-  if (!typed) {
+  if (cancels_) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return;
   }
-  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
-  // Posted: OK may open a modal message box.
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed_.c_str()));
+  // Posted: OK may open a modal message box. A slow machine may take a
+  // while to close the dialog.
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  for (int waited = 0; waited < 3000; waited += 50) {
+  for (int waited = 0; waited < 20000; waited += 50) {
     if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
       closedByOk = true;
       return;

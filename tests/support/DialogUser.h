@@ -9,7 +9,8 @@
 // with `title` (in any process), notes what its file-name box holds, types
 // `typed` and presses OK (or Cancel when `typed` is null). A dialog still
 // open after OK (the file did not do) has its message box dismissed and is
-// cancelled.
+// cancelled. The user keeps copies of the texts it is given, so a caller may
+// pass temporaries.
 class DialogUser {
  public:
   DialogUser(const wchar_t* title, const wchar_t* typed);
@@ -23,9 +24,12 @@ class DialogUser {
   bool sawMessageBox = false;
 
  private:
-  void Use(const wchar_t* title, const wchar_t* typed);
+  void Use();
 
-  std::thread thread_;
+  const std::wstring title_;
+  const std::wstring typed_;
+  const bool cancels_;
+  std::thread thread_;  // last: starts once the texts above are in place
 };
 
 // Waits for a visible top-level dialog with this caption; null after

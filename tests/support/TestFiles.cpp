@@ -6,6 +6,20 @@
 
 namespace TestFiles {
 
+std::wstring FullPath(const std::wstring& name) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(path.size()), &path[0],
+                                    nullptr);
+    if (length == 0) return name;
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(length);  // the size it needs, its terminator included
+  }
+}
+
 std::string ReadAll(const std::wstring& path) {
   std::string content;
   FILE* file = _wfopen(path.c_str(), L"rb");

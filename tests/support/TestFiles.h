@@ -5,6 +5,10 @@
 // Whole files and folders, as the tests look at them.
 namespace TestFiles {
 
+// `name` made absolute against the working folder, however long the result
+// (a deep clone's test folders pass MAX_PATH); `name` itself on failure.
+std::wstring FullPath(const std::wstring& name);
+
 std::string ReadAll(const std::wstring& path);
 void WriteAll(const std::wstring& path, const std::string& content);
 // How many files in `folder` match `pattern` ("*.tmp").

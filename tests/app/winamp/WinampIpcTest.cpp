@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "JobTestSupport.h"
+#include "TestFiles.h"
 #include "TestMp3.h"
 #include "TestSignals.h"
 #include "WinampIpc.h"
@@ -64,12 +65,11 @@ TEST(WinampIpcTest, GivesTheSamePathsInBothForms) {
   EXPECT_TRUE(
       WritePrivateProfileStringA("test", "key", "1", AnsiAnswer(ipc, WinampIpc::kGetIniFile)));
 
-  wchar_t input[MAX_PATH];
-  GetFullPathNameW(L"ipc_\u041f\u0435\u0441\u043d\u044f.mp3", MAX_PATH, input, nullptr);
-  std::fclose(_wfopen(input, L"wb"));
-  ipc.SetInputPath(input);
-  EXPECT_STREQ(WideAnswer(ipc, WinampIpc::kGetPlaylistFileW), input);
-  ExpectSameFile(AnsiAnswer(ipc, WinampIpc::kGetPlaylistFile), input);
+  std::wstring input = TestFiles::FullPath(L"ipc_\u041f\u0435\u0441\u043d\u044f.mp3");
+  std::fclose(_wfopen(input.c_str(), L"wb"));
+  ipc.SetInputPath(input.c_str());
+  EXPECT_STREQ(WideAnswer(ipc, WinampIpc::kGetPlaylistFileW), input.c_str());
+  ExpectSameFile(AnsiAnswer(ipc, WinampIpc::kGetPlaylistFile), input.c_str());
 
   ipc.SetPluginPath(PluginPath("passthrough").c_str());
   std::wstring folder = PluginPath("passthrough");

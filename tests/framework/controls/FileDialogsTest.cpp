@@ -4,23 +4,18 @@
 #include "DialogUser.h"
 #include "FileDialogs.h"
 #include "FrameworkTestBase.h"
+#include "TestFiles.h"
 
 namespace {
 
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
 
-std::wstring FullPath(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  GetFullPathNameW(name, MAX_PATH, path, nullptr);
-  return path;
-}
-
 std::wstring MakeFile(const wchar_t* name) {
   FILE* file = _wfopen(name, L"wb");
   std::fputs("not really an mp3", file);
   std::fclose(file);
-  return FullPath(name);
+  return TestFiles::FullPath(name);
 }
 
 // The buffers belong to the whole run, so the cases run in order in one test.
@@ -59,14 +54,14 @@ TEST_F(FileDialogsTest, OpenAndSaveKeepTheirOwnBuffersAcrossDialogs) {
         << "the plug-in dialog starts from the path last opened";
   }
   {
-    DialogUser user(L"Open MP3 File...", FullPath(L"no_such_file.mp3").c_str());
+    DialogUser user(L"Open MP3 File...", TestFiles::FullPath(L"no_such_file.mp3").c_str());
     EXPECT_FALSE(AskOpenPath(&owner_, L"Open MP3 File...", kMp3Filter, &chosen));
     user.Finish();
     EXPECT_FALSE(user.closedByOk) << "only existing files can be opened";
   }
   EXPECT_EQ(_wcsicmp(chosen, input.c_str()), 0);
 
-  std::wstring output = FullPath(L"brand_new_output.mp3");
+  std::wstring output = TestFiles::FullPath(L"brand_new_output.mp3");
   DeleteFileW(output.c_str());
   KString saved;
   {

@@ -49,7 +49,7 @@ TEST_F(KProgressBarTest, ShowsTheStoredValueAndGetsItsRangeOnlyFromCreate) {
   EXPECT_EQ(bar.GetHeight(), 20);
   EXPECT_NE(bar.GetStyle() & PBS_SMOOTH, 0u);
   bar.SetValue(55);
-
+  KProgressBar attached;  // both outlive the window: its destruction still reaches them
   TestWindow window;
   ASSERT_TRUE(window.Create());
   ASSERT_TRUE(window.AddChild(&bar));
@@ -62,7 +62,6 @@ TEST_F(KProgressBarTest, ShowsTheStoredValueAndGetsItsRangeOnlyFromCreate) {
   HWND existing = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 50, 10,
                                   window.GetHWND(), nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(existing, PBM_SETRANGE32, 0, 200);
-  KProgressBar attached;
   attached.AttachTo(existing);
   attached.SetValue(150);
   EXPECT_EQ(SendMessageW(existing, PBM_GETRANGE, FALSE, 0), 200) << "an attached bar keeps its range";
@@ -70,9 +69,9 @@ TEST_F(KProgressBarTest, ShowsTheStoredValueAndGetsItsRangeOnlyFromCreate) {
 }
 
 TEST_F(KProgressBarTest, TakesValuesFromAnotherThread) {
+  KProgressBar bar;  // outlives the window: its destruction still reaches the bar
   TestWindow window;
   ASSERT_TRUE(window.Create());
-  KProgressBar bar;
   ASSERT_TRUE(window.AddChild(&bar));
   struct Worker {
     static DWORD WINAPI Run(void* bar) {
@@ -81,8 +80,10 @@ TEST_F(KProgressBarTest, TakesValuesFromAnotherThread) {
     }
   };
   HANDLE thread = CreateThread(nullptr, 0, Worker::Run, &bar, 0, nullptr);
-  // The window's thread serves the worker's sent messages while it waits.
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+  ASSERT_NE(thread, nullptr);
+  // The window's thread serves the worker's sent messages until the worker
+  // has ended: the bar must not go while it is still being set.
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
     PumpMessages();
   }
   CloseHandle(thread);
