@@ -11,6 +11,13 @@ namespace {
 class ProbeThread : public KThread {
  public:
   explicit ProbeThread(DWORD workMs = 0) : workMs_(workMs) {}
+  // A failed assertion leaves the test early: its thread must not outlive
+  // the object it runs on.
+  ~ProbeThread() override {
+    allowedToRun = true;
+    RequestStop();
+    WaitForFinish();
+  }
 
   void Run() override {
     handleSeenInRun = GetHandle();
