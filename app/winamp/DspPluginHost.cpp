@@ -36,7 +36,7 @@ DspPluginHost::Outcome DspPluginHost::Open(const KString& path, HWND parent) {
   parentWindow = parent;
   plugin.Reset();
   description = FileName();
-  dspLibrary = LoadLibraryW(dspFilePath);
+  dspLibrary = LoadPluginLibrary();
   header = GetHeader();
   moduleCount = CountModules();
   if (HasFaulted()) return Outcome::Faulted;
@@ -66,6 +66,13 @@ DspPluginHost::Outcome DspPluginHost::Use(int index) {
 
 bool DspPluginHost::Load(const KString& path, HWND parent) {
   return Open(path, parent) == Outcome::Opened && Use(0) == Outcome::Loaded;
+}
+
+// Its DllMain is the library's first code to run, and may set its own
+// floating-point state (Delphi and FreePascal DLLs do).
+HMODULE DspPluginHost::LoadPluginLibrary() {
+  PluginFpuScope fpu(plugin.SavedFpu());
+  return LoadLibraryW(dspFilePath);
 }
 
 winampDSPHeader* DspPluginHost::GetHeader() {
@@ -117,7 +124,7 @@ bool DspPluginHost::Unload() {
     if (module->Quit) module->Quit(module);
   };
   if (!Guarded(call)) return false;
-  if (!LeftInWindowChain()) FreeLibrary(dspLibrary);
+  if (!LeftInWindowChain()) FreeLoaded();
   Clear();
   return true;
 }
@@ -128,8 +135,14 @@ bool DspPluginHost::LeftInWindowChain() const {
          PluginWindows(dspLibrary).AnyLeft();
 }
 
+// Its DllMain runs once more.
+void DspPluginHost::FreeLoaded() {
+  PluginFpuScope fpu(plugin.SavedFpu());
+  FreeLibrary(dspLibrary);
+}
+
 void DspPluginHost::FreeUnused() {
-  if (dspLibrary) FreeLibrary(dspLibrary);
+  if (dspLibrary) FreeLoaded();
   Clear();
 }
 

@@ -87,6 +87,8 @@ class DspPluginHost {
   const KString& GetFilePath() const { return dspFilePath; }
 
  private:
+  HMODULE LoadPluginLibrary();
+  void FreeLoaded();
   winampDSPHeader* GetHeader();
   // How many modules the header yields, up to a sane limit; none on a fault.
   int CountModules();

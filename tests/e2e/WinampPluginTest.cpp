@@ -378,4 +378,19 @@ TEST_F(WinampPluginTest, StopEndsAConversionWithinOneSlowCall) {
   EXPECT_EQ(app_.AnswerMessageBox(10000).text, L"Conversion Aborted!");
 }
 
+// Plug-ins that change the floating-point units' state (from DllMain, in
+// every call, a value left on the x87 stack) leave the program its own:
+// each output is the pass-through's, byte for byte.
+TEST_F(WinampPluginTest, APluginsFloatingPointStateLeavesTheOutputAsItWas) {
+  ConvertThrough("passthrough", "wa_passthrough.mp3");
+  std::string reference = TestFiles::ReadAll(Here(L"wa_passthrough.mp3"));
+  ASSERT_FALSE(reference.empty());
+  for (const char* kind : {"dllmain", "unmask", "stack"}) {
+    ConvertThrough(("test_fpu_" + std::string(kind)).c_str());
+    EXPECT_TRUE(TestFiles::ReadAll(Here(Wide(("wa_fpu_" + std::string(kind) + ".mp3").c_str()))) ==
+                reference)
+        << kind;
+  }
+}
+
 }  // namespace
