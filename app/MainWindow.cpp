@@ -11,6 +11,7 @@
 #include "FpuState.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
+#include "PluginThreads.h"
 #include "resources/resource.h"
 
 #define VT_WIDE_TEXT(text) L##text
@@ -51,6 +52,8 @@ void MainWindow::OnAttached() {
   KComponent::OnAttached();
   PluginCallGuard::LetCallbackFaultsThrough();
   job.SetPlugin(&dspHost.Plugin());
+  // A fault on a plug-in's own thread is told here, as one on the worker.
+  PluginThreads::Watch(&dspHost.Plugin(), GetHWND(), kPluginFaultMessage);
   AttachControls();
   SetText(L"MP3 Vellumtone");
   windowIcon.LoadIconResource(IDI_MAIN);
@@ -235,8 +238,11 @@ void MainWindow::AbandonFaultedPlugin() {
 }
 
 void MainWindow::TellPluginCrash() {
-  KString text = KString(L"The DSP plug-in crashed and was unloaded: ") +
-                 dspHost.GetAbandonedDescription() + L".";
+  const wchar_t* attempt = dspHost.Plugin().EndAttempt();
+  KString text = attempt ? KString(L"The DSP plug-in tried to end the program (") + attempt +
+                               L") and was unloaded: "
+                         : KString(L"The DSP plug-in crashed and was unloaded: ");
+  text = text + dspHost.GetAbandonedDescription() + L".";
   Tell(text, L"Error", MB_ICONERROR);
 }
 

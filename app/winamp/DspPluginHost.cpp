@@ -1,6 +1,8 @@
 #include "DspPluginHost.h"
 
 #include "FilePath.h"
+#include "PluginExitTrap.h"
+#include "PluginThreads.h"
 #include "PluginWindows.h"
 
 namespace {
@@ -37,6 +39,7 @@ DspPluginHost::Outcome DspPluginHost::Open(const KString& path, HWND parent) {
   plugin.Reset();
   description = FileName();
   dspLibrary = LoadPluginLibrary();
+  PluginThreads::SetLibrary(dspLibrary);
   header = GetHeader();
   moduleCount = CountModules();
   if (HasFaulted()) return Outcome::Faulted;
@@ -71,6 +74,7 @@ bool DspPluginHost::Load(const KString& path, HWND parent) {
 // Its DllMain is the library's first code to run, and may set its own
 // floating-point state (Delphi and FreePascal DLLs do).
 HMODULE DspPluginHost::LoadPluginLibrary() {
+  PluginExitTrap::Install();
   PluginFpuScope fpu(plugin.SavedFpu());
   return LoadLibraryW(dspFilePath);
 }
@@ -151,12 +155,17 @@ void DspPluginHost::FreeUnused() {
 bool DspPluginHost::Abandon() {
   if (!dspLibrary) return false;
   PluginWindows(dspLibrary).Release(parentWindow, parentProcedure, winampWindow, winampProcedure);
+  // Pinned: its state is unknown, a thread of its own may still be inside
+  // it, and freeing it (when the same library is loaded and unloaded again)
+  // would unmap code that may still run. It stays until the process ends.
+  PluginThreads::Pin(dspLibrary);
   Clear();  // the library stays loaded: nothing of it runs again
   return true;
 }
 
 void DspPluginHost::Clear() {
   plugin.Use(nullptr);
+  PluginThreads::SetLibrary(nullptr);
   dspLibrary = nullptr;
   header = nullptr;
   moduleCount = 0;

@@ -6,6 +6,7 @@
 #include "FpuState.h"
 #include "PluginCallGuard.h"
 #include "PluginDpiScope.h"
+#include "PluginExitTrap.h"
 #include "PluginFpuScope.h"
 #include "WinampDsp.h"
 
@@ -16,7 +17,8 @@
 // slice is not sent.
 class GuardedModule {
  public:
-  GuardedModule() : module_(nullptr), faulted_(false), fpu_(FpuState::Host().Packed()) {}
+  GuardedModule()
+      : module_(nullptr), faulted_(false), fpu_(FpuState::Host().Packed()), endAttempt_(nullptr) {}
   GuardedModule(const GuardedModule&) = delete;
   GuardedModule& operator=(const GuardedModule&) = delete;
 
@@ -26,10 +28,14 @@ class GuardedModule {
     module_ = nullptr;
     faulted_ = false;
     fpu_ = FpuState::Host().Packed();
+    endAttempt_ = nullptr;
   }
   void Use(winampDSPModule* module) { module_ = module; }
   winampDSPModule* Module() const { return module_; }
   bool HasFaulted() const { return faulted_; }
+  // What the library called to end the program, when that was its fault
+  // ("ExitProcess"); null for any other fault.
+  const wchar_t* EndAttempt() const { return endAttempt_; }
 
   // The floating-point state the library last left, which each entry into
   // its code starts with (a PluginFpuScope).
@@ -41,15 +47,28 @@ class GuardedModule {
   template <typename Call>
   bool Run(Call& call) {
     if (faulted_) return false;
+    if (RunAside(call)) return true;
+    MarkFaulted();
+    return false;
+  }
+  // The same, whether or not the library has faulted, and without marking
+  // it faulted: false when it faulted now.
+  template <typename Call>
+  bool RunAside(Call& call) {
     PluginDpiScope dpi;
     PluginFpuScope fpu(fpu_);
-    if (PluginCallGuard::Run(call)) return true;
+    PluginExitTrap::TakeAttempt();  // one the plug-in caught itself is not this call's
+    return PluginCallGuard::Run(call);
+  }
+  // On the thread where the fault happened, right after it.
+  void MarkFaulted() {
+    endAttempt_ = PluginExitTrap::TakeAttempt();
     faulted_ = true;
-    return false;
   }
 
  private:
   std::atomic<winampDSPModule*> module_;
   std::atomic<bool> faulted_;
   std::atomic<uint64_t> fpu_;
+  std::atomic<const wchar_t*> endAttempt_;
 };

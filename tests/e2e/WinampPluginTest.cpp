@@ -393,4 +393,55 @@ TEST_F(WinampPluginTest, APluginsFloatingPointStateLeavesTheOutputAsItWas) {
   }
 }
 
+// Plug-ins that end the program, or the window's thread, are caught in the
+// act: what each did is told, it is dropped, and the program goes on.
+TEST_F(WinampPluginTest, APluginThatEndsTheProgramIsToldAndDropped) {
+  struct Case {
+    const char* plugin;
+    bool inConfig;
+    const wchar_t* what;
+  } cases[] = {{"process", false, L"ExitProcess"}, {"crt", true, L"exit"},
+               {"abort", false, L"abort"},         {"terminate", true, L"TerminateProcess"},
+               {"throw", false, L"abort"},         {"thread", true, L"ExitThread"},
+               {"lookedup", false, L"ExitProcess"}};
+  int number = 0;
+  for (const Case& c : cases) {
+    Load(("test_exit_" + std::string(c.plugin)).c_str());
+    if (c.inConfig) {
+      app_.Click(IDC_DSP_CONFIGURE);
+    } else {
+      StartConversion("wa_exit.mp3");
+    }
+    ExpectError(std::wstring(L"The DSP plug-in tried to end the program (") + c.what +
+                    L") and was unloaded: Vellumtone test: exits " + std::to_wstring(++number) +
+                    L".",
+                L"");
+    ExpectIdle();
+    EXPECT_EQ(GetFileAttributesW(Here(L"wa_exit.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << c.plugin;
+  }
+  ConvertThrough("passthrough");
+}
+
+// A fault on a thread of the plug-in's own is told once and ends the
+// conversion, which leaves no file. A library whose thread still runs, or
+// whose handlers the system still calls, stays loaded when another plug-in
+// takes its place: the next fault in the process reaches those handlers.
+TEST_F(WinampPluginTest, APluginsOwnThreadsAndHandlersCannotEndTheProgram) {
+  Load("test_thread_fault");
+  StartConversion("wa_thread.mp3");
+  ExpectCrashOf(L"Vellumtone test: thread 1");
+  Sleep(2000);
+  EXPECT_EQ(app_.FindMessageBox(), nullptr) << "told once";
+  ExpectIdle();
+  EXPECT_EQ(GetFileAttributesW(Here(L"wa_thread.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0);
+  Load("test_thread_running");
+  Load("test_thread_handlers");
+  Load("passthrough");
+  Load("test_fault_init");
+  ExpectCrashOf(L"Vellumtone test: fault 3");
+  ConvertThrough("passthrough", "wa_after_threads.mp3");
+}
+
 }  // namespace
