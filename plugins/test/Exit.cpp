@@ -15,6 +15,7 @@
 #define EXIT_THROW 5      // a C++ exception nothing catches, in ModifySamples
 #define EXIT_THREAD 6     // ExitThread on the window's thread, in Config
 #define EXIT_LOOKED_UP 7  // ExitProcess found through GetProcAddress, in ModifySamples
+#define EXIT_LOADING 8    // ExitProcess in DllMain, while it loads
 
 namespace {
 
@@ -37,6 +38,8 @@ __attribute__((noinline)) void GiveUp() {
       throw std::runtime_error("the plug-in gives up");
     case EXIT_THREAD:
       ExitThread(3);
+    case EXIT_LOADING:
+      ExitProcess(3);
     case EXIT_LOOKED_UP: {
       auto exitProcess = reinterpret_cast<ExitProcessType>(reinterpret_cast<void*>(
           GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "ExitProcess")));
@@ -69,3 +72,8 @@ int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) {
 char pluginDescription[] = VT_DESCRIPTION(EXIT_HOW);
 winampDSPModule pluginModule = {pluginDescription, nullptr, nullptr, Config, Init,
                                 ModifySamples,     NoQuit,  nullptr};
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (EXIT_HOW == EXIT_LOADING && reason == DLL_PROCESS_ATTACH) GiveUp();
+  return TRUE;
+}

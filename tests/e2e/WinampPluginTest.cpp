@@ -212,12 +212,38 @@ TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
   Convert("wa_modules.mp3");
 }
 
-// A library that is no DSP plug-in is told; the one in use before is gone
-// all the same.
-TEST_F(WinampPluginTest, ALibraryWithoutTheEntryPointIsToldInvalid) {
+// A library that is no DSP plug-in is told, with the reason; the one in use
+// before is gone all the same. After a plug-in was dropped, Convert says
+// how to go on, and then goes on without one.
+TEST_F(WinampPluginTest, ARefusedPluginIsToldWithItsReason) {
+  const std::wstring invalid = L"Invalid DSP Plugin!\n\n";
   Load("passthrough");
   Load("test_noexport");
-  ExpectError(L"Invalid DSP Plugin!", L"");
+  ExpectError(invalid + L"It has no winampDSPGetHeader2: it is not a Winamp DSP plug-in.", L"");
+  Load("test_nullmodule");
+  ExpectError(invalid + L"Its header offers no module (module 0 is null).", L"");
+  TestFiles::WriteAll(Here(L"wa_not_a_dll.dll"), "not a library");
+  ASSERT_TRUE(app_.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", Here(L"wa_not_a_dll.dll")));
+  ExpectError(invalid + L"It is not a 32-bit Windows DLL.", L"");
+  Load("test_exit_dllmain");
+  ExpectError(invalid + L"It tried to end the program (ExitProcess) while it was loading.", L"");
+  Load("test_missing_dependency");
+  MessageBoxSeen seen = app_.AnswerMessageBox();
+  EXPECT_EQ(seen.text.rfind(invalid + L"It could not be loaded: ", 0), 0u) << seen.text;
+  const std::wstring needs = L"\n\nIt needs vellumtone_absent.dll, which is not there.";
+  EXPECT_TRUE(seen.text.size() > needs.size() &&
+              seen.text.compare(seen.text.size() - needs.size(), needs.size(), needs) == 0)
+      << seen.text;
+
+  Load("test_fault_modify");
+  StartConversion("wa_unloaded.mp3");
+  ExpectCrashOf(L"Vellumtone test: fault 5");
+  app_.Click(IDC_CONVERT);
+  EXPECT_EQ(app_.AnswerMessageBox().text,
+            L"The DSP plug-in was unloaded after it crashed: Vellumtone test: fault 5.\n\nChoose "
+            L"it again (or another) with the DSP Effect's Browse button, or press Convert again "
+            L"to go on without a DSP plug-in.");
+  Convert("wa_unloaded.mp3");
 }
 
 // WM_WA_IPC with both parameters 0 is also the dialog manager's question
@@ -293,6 +319,35 @@ TEST_F(WinampPluginTest, AHungPluginCanBeLeftByQuitting) {
   EXPECT_EQ(app_.WaitForExit(), 1u);
   EXPECT_EQ(GetFileAttributesW(Here(L"wa_hang.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is deleted";
+}
+
+// A plug-in whose vectored handler swallows every fault, and then faults,
+// hangs in its call: the question comes by itself, Stop or not.
+TEST_F(WinampPluginTest, APluginThatSwallowsItsFaultsGetsTheQuestion) {
+  Load("test_thread_swallows");
+  StartConversion("wa_swallows.mp3");
+  MessageBoxSeen seen = app_.AnswerMessageBox(30000, IDYES);
+  EXPECT_EQ(seen.text,
+            L"The DSP plug-in is not responding. Quit the program? The unfinished output will be "
+            L"deleted.");
+  EXPECT_EQ(app_.WaitForExit(), 1u);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is deleted";
+}
+
+// A DllMain that deadlocks (under the loader lock) and a Quit that never
+// returns hold the window's thread: the question comes from elsewhere, and
+// Yes ends the program.
+TEST_F(WinampPluginTest, APluginThatHangsWhileLoadingOrClosingGetsTheQuestion) {
+  for (bool atLoad : {true, false}) {
+    Load(atLoad ? "test_hang_dllmain" : "test_hang_quit");
+    if (!atLoad) app_.Close();
+    MessageBoxSeen seen = app_.AnswerMessageBox(30000, IDYES);
+    EXPECT_EQ(seen.text, L"The DSP plug-in is not responding. Quit the program?") << atLoad;
+    EXPECT_EQ(seen.icon, IDI_WARNING);
+    EXPECT_EQ(app_.WaitForExit(), 1u);
+    Launch();
+  }
+  ConvertThrough("passthrough", "wa_after_hangs.mp3");
 }
 
 // Other languages' runtimes raise exceptions of their own codes: left to
