@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <new>
 
+#include "FpuState.h"
 #include "Framework.h"
 #include "KString.h"
 #include "VellumtoneApp.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // The program's own floating-point state, which every call into a
+  // plug-in gives back, is the one it starts with.
+  FpuState::Host();
   StartFramework(instance);
   int count = 0;
   LPWSTR* wideArguments = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -8,8 +8,11 @@
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
+#include "FpuState.h"
+#include "HangWatchdog.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
+#include "PluginThreads.h"
 #include "resources/resource.h"
 
 #define VT_WIDE_TEXT(text) L##text
@@ -50,6 +53,9 @@ void MainWindow::OnAttached() {
   KComponent::OnAttached();
   PluginCallGuard::LetCallbackFaultsThrough();
   job.SetPlugin(&dspHost.Plugin());
+  // A fault on a plug-in's own thread is told here, as one on the worker.
+  PluginThreads::Watch(&dspHost.Plugin(), GetHWND(), kPluginFaultMessage);
+  HangWatchdog::Start(GetHWND());
   AttachControls();
   SetText(L"MP3 Vellumtone");
   windowIcon.LoadIconResource(IDI_MAIN);
@@ -154,8 +160,16 @@ void MainWindow::ButtonPressed(KButton* button) {
 // The job's state says what the worker does; the thread's own flag is only
 // cleared as the thread class expects.
 void MainWindow::Run() {
+  FpuState::Host().Load();  // a new thread's own may differ from the window thread's
   job.Run(display);
   running = false;
+}
+
+// With no window left, No would leave a process that nobody can end: the
+// question comes again while the call does not return.
+void MainWindow::StopWorker() {
+  job.RequestStop();
+  while (!Join(kStopWatchMs)) OfferToQuitIfStuck();
 }
 
 void MainWindow::TrackBarMoved(KTrackBar* trackBar) {
@@ -198,7 +212,7 @@ void MainWindow::ChoosePlugin() {
 bool MainWindow::LoadPlugin(const KString& path) {
   DspPluginHost::Outcome outcome = dspHost.Open(path, GetHWND());
   if (outcome == DspPluginHost::Outcome::Invalid) {
-    Tell(L"Invalid DSP Plugin!", L"Error", MB_ICONERROR);
+    Tell(KString(L"Invalid DSP Plugin!\n\n") + dspHost.GetRefusal(), L"Error", MB_ICONERROR);
   } else if (outcome == DspPluginHost::Outcome::Opened) {
     outcome = UseChosenModule();
   }
@@ -233,12 +247,26 @@ void MainWindow::AbandonFaultedPlugin() {
 }
 
 void MainWindow::TellPluginCrash() {
-  KString text = KString(L"The DSP plug-in crashed and was unloaded: ") +
-                 dspHost.GetAbandonedDescription() + L".";
+  const wchar_t* attempt = dspHost.Plugin().EndAttempt();
+  KString text = attempt ? KString(L"The DSP plug-in tried to end the program (") + attempt +
+                               L") and was unloaded: "
+                         : KString(L"The DSP plug-in crashed and was unloaded: ");
+  text = text + dspHost.GetAbandonedDescription() + L".";
   Tell(text, L"Error", MB_ICONERROR);
 }
 
 void MainWindow::ShowNoPlugin() { dspTextBox.SetText(KString()); }
+
+bool MainWindow::RefusedAfterUnload(const wchar_t* button) {
+  if (!dspHost.WasUnloaded()) return false;
+  KString text = KString(L"The DSP plug-in was unloaded after it crashed: ") +
+                 dspHost.GetAbandonedDescription() +
+                 L".\n\nChoose it again (or another) with the DSP Effect's Browse button, or press " +
+                 button + L" again to go on without a DSP plug-in.";
+  dspHost.ForgetUnloaded();
+  Tell(text, L"Oops!", MB_ICONWARNING);
+  return true;
+}
 
 // A plug-in's settings window that leaves the main window enabled runs
 // inside Config: loading another plug-in, configuring again or closing
@@ -256,17 +284,23 @@ bool MainWindow::RefusedInsidePluginCall() {
 void MainWindow::StopJob() {
   job.RequestStop();
   if (job.State().IsStuckInPlugin(kNotRespondingMs)) {
+    askedForCall = job.State().PluginCallStart();
     OfferToQuitIfStuck();
-  } else if (job.State().IsStopping()) {
-    SetTimer(GetHWND(), kStopWatchTimer, kStopWatchMs, nullptr);
   }
 }
 
+void MainWindow::WatchJob() {
+  askedForCall = 0;
+  SetTimer(GetHWND(), kStopWatchTimer, kStopWatchMs, nullptr);
+}
+
+// Asked once per hung call; the close asks again.
 void MainWindow::WatchStop() {
-  if (!job.State().IsStopping()) {
+  if (job.State().IsIdle()) {
     KillTimer(GetHWND(), kStopWatchTimer);
-  } else if (job.State().IsStuckInPlugin(kNotRespondingMs)) {
-    KillTimer(GetHWND(), kStopWatchTimer);  // asked once; the close asks again
+  } else if (job.State().IsStuckInPlugin(kNotRespondingMs) &&
+             job.State().PluginCallStart() != askedForCall) {
+    askedForCall = job.State().PluginCallStart();
     OfferToQuitIfStuck();
   }
 }
@@ -276,7 +310,9 @@ void MainWindow::WatchStop() {
 // goes first.
 void MainWindow::OfferToQuitIfStuck() {
   if (!job.State().IsStuckInPlugin(kNotRespondingMs)) return;
-  int answer = MessageBoxW(GetHWND(),
+  // After the dialog has ended there is no window to own the question.
+  HWND owner = IsWindow(GetHWND()) ? GetHWND() : nullptr;
+  int answer = MessageBoxW(owner,
                            L"The DSP plug-in is not responding. Quit the program? The unfinished "
                            L"output will be deleted.",
                            L"MP3 Vellumtone", MB_YESNO | MB_ICONWARNING);
@@ -318,6 +354,7 @@ void MainWindow::StartPreview() {
   // The previous job's worker may still be finishing (its result box can be
   // up while the window is usable again after another modal box closed).
   if (!job.State().IsIdle()) return;
+  if (RefusedAfterUnload(L"Play")) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -330,6 +367,7 @@ void MainWindow::StartPreview() {
     return;
   }
   ShowPreviewStart();
+  WatchJob();
   if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();
@@ -341,6 +379,7 @@ void MainWindow::StartPreview() {
 
 void MainWindow::StartConversion() {
   if (!job.State().IsIdle()) return;
+  if (RefusedAfterUnload(L"Convert")) return;
   if (inputFilePath.IsEmpty()) {
     Tell(L"Input file is empty!", L"Oops!", MB_ICONWARNING);
     return;
@@ -371,6 +410,7 @@ void MainWindow::StartConversion() {
     return;
   }
   ShowConversionStart();
+  WatchJob();
   if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();

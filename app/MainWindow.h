@@ -33,6 +33,11 @@ class MainWindow : public KHotPluggedDialog,
   void ButtonPressed(KButton* button) override;
   void Run() override;
   void TrackBarMoved(KTrackBar* trackBar) override;
+  // Once the dialog has ended, whatever ended it (the close, or a plug-in
+  // that posted WM_QUIT or destroyed its parent during a job): the worker
+  // is stopped and joined before anything it uses goes. A worker stuck in
+  // the plug-in gets the question.
+  void StopWorker();
 
  private:
   // What the worker shows of its job, on the window's controls.
@@ -83,9 +88,14 @@ class MainWindow : public KHotPluggedDialog,
   void TellPluginCrash();
   void ShowNoPlugin();
   bool RefusedInsidePluginCall();
+  // After a plug-in was dropped: tells how to go on, once; the next job
+  // runs without a plug-in.
+  bool RefusedAfterUnload(const wchar_t* button);
   void StopJob();
-  // After Stop, until the job stops: asks once if the plug-in hangs.
+  // While a job runs: asks once per call when the plug-in hangs (one that
+  // swallows its own faults too), whether or not Stop was pressed.
   void WatchStop();
+  void WatchJob();
   // A plug-in call that does not return: the user may end the program.
   void OfferToQuitIfStuck();
 
@@ -112,4 +122,6 @@ class MainWindow : public KHotPluggedDialog,
   WinampIpc ipc;
   WinampWindow winampWindow;
   Display display;
+  // The hung call the user was asked about.
+  DWORD askedForCall = 0;
 };

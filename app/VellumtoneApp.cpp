@@ -11,6 +11,7 @@ int VellumtoneApp::Execute(KString**, int) {
   INT_PTR ended = DialogBoxParamW(GetFrameworkState()->GetInstanceHandle(),
                                   MAKEINTRESOURCEW(IDD_MAIN), nullptr, FrameworkDlgProc,
                                   reinterpret_cast<LPARAM>(&window));
+  window.StopWorker();
   // A window that could not be made must not look like a clean run to
   // whoever started the program.
   return ended == -1 ? kNoMainWindow : 0;

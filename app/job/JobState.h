@@ -53,6 +53,9 @@ class JobState {
   // True when the worker has been inside one plug-in call for longer than
   // `milliseconds`.
   bool IsStuckInPlugin(DWORD milliseconds) const;
+  // When the plug-in call in hand began (0: none), which tells one call
+  // from the next.
+  DWORD PluginCallStart() const { return callStartedAt_; }
 
  private:
   static int Pack(JobPhase phase, JobKind kind);

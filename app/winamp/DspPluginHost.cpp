@@ -1,6 +1,12 @@
 #include "DspPluginHost.h"
 
+#include <cstring>
+
 #include "FilePath.h"
+#include "HangWatchdog.h"
+#include "LoadFailure.h"
+#include "PluginExitTrap.h"
+#include "PluginThreads.h"
 #include "PluginWindows.h"
 
 namespace {
@@ -36,11 +42,14 @@ DspPluginHost::Outcome DspPluginHost::Open(const KString& path, HWND parent) {
   parentWindow = parent;
   plugin.Reset();
   description = FileName();
-  dspLibrary = LoadLibraryW(dspFilePath);
+  refusal = KString();
+  dspLibrary = LoadPluginLibrary();
+  PluginThreads::SetLibrary(dspLibrary);
   header = GetHeader();
   moduleCount = CountModules();
   if (HasFaulted()) return Outcome::Faulted;
   if (moduleCount > 0) return Outcome::Opened;
+  if (refusal.IsEmpty()) refusal = L"Its header offers no module (module 0 is null).";
   FreeUnused();
   return Outcome::Invalid;
 }
@@ -61,11 +70,36 @@ DspPluginHost::Outcome DspPluginHost::Use(int index) {
   }
   plugin.Use(module);
   description = DescriptionOf(module);
+  if (HasFaulted()) return Outcome::Faulted;
   return Initialise(parentWindow) ? Outcome::Loaded : Outcome::Faulted;
 }
 
 bool DspPluginHost::Load(const KString& path, HWND parent) {
   return Open(path, parent) == Outcome::Opened && Use(0) == Outcome::Loaded;
+}
+
+// Its DllMain is the library's first code to run, and may set its own
+// floating-point state (Delphi and FreePascal DLLs do).
+HMODULE DspPluginHost::LoadPluginLibrary() {
+  PluginExitTrap::Install();
+  HMODULE library = nullptr;
+  DWORD error = 0;
+  const wchar_t* attempt = nullptr;
+  {
+    PluginFpuScope fpu(plugin.SavedFpu());
+    PluginExitTrap::TakeAttempt();
+    WatchedEntry watched;  // a DllMain that deadlocks gets the question
+    library = LoadLibraryW(dspFilePath);
+    error = GetLastError();
+    attempt = PluginExitTrap::TakeAttempt();
+  }
+  // The loader ends a DllMain that faults, and the load fails.
+  if (!library && attempt) {
+    refusal = KString(L"It tried to end the program (") + attempt + L") while it was loading.";
+  } else if (!library) {
+    refusal = LoadFailure::Describe(dspFilePath, error);
+  }
+  return library;
 }
 
 winampDSPHeader* DspPluginHost::GetHeader() {
@@ -74,17 +108,25 @@ winampDSPHeader* DspPluginHost::GetHeader() {
   winampDSPHeader* found = nullptr;
   auto call = [&] { found = getHeader(); };
   if (getHeader) Guarded(call);
+  if (dspLibrary && !getHeader) {
+    refusal = L"It has no winampDSPGetHeader2: it is not a Winamp DSP plug-in.";
+  } else if (getHeader && !found && !HasFaulted()) {
+    refusal = L"Its winampDSPGetHeader2 returned no header (null).";
+  }
   return found;
 }
 
 winampDSPModule* DspPluginHost::ModuleAt(int index) {
   winampDSPModule* module = nullptr;
-  auto call = [&] { module = header->getModule(index); };
+  auto call = [&] {
+    auto getModule = header->getModule;
+    module = getModule ? getModule(index) : nullptr;
+  };
   return Guarded(call) ? module : nullptr;
 }
 
 int DspPluginHost::CountModules() {
-  if (!header || !header->getModule) return 0;
+  if (!header) return 0;
   int count = 0;
   while (count < kMaxModules && ModuleAt(count)) ++count;
   return HasFaulted() ? 0 : count;
@@ -94,9 +136,10 @@ bool DspPluginHost::Initialise(HWND parent) {
   parentProcedure = ProcedureOf(parent);
   winampProcedure = ProcedureOf(winampWindow);
   winampDSPModule* module = GetModule();
-  module->hwndParent = parent;
-  module->hDllInstance = dspLibrary;
-  auto call = [module] {
+  HMODULE library = dspLibrary;
+  auto call = [module, parent, library] {
+    module->hwndParent = parent;
+    module->hDllInstance = library;
     if (module->Init) module->Init(module);
   };
   return Guarded(call);
@@ -116,8 +159,13 @@ bool DspPluginHost::Unload() {
   auto call = [module] {
     if (module->Quit) module->Quit(module);
   };
-  if (!Guarded(call)) return false;
-  if (!LeftInWindowChain()) FreeLibrary(dspLibrary);
+  bool returned = false;
+  {
+    WatchedEntry watched;  // a Quit that never returns gets the question
+    returned = Guarded(call);
+  }
+  if (!returned) return false;
+  if (!LeftInWindowChain()) FreeLoaded();
   Clear();
   return true;
 }
@@ -128,8 +176,14 @@ bool DspPluginHost::LeftInWindowChain() const {
          PluginWindows(dspLibrary).AnyLeft();
 }
 
+// Its DllMain runs once more.
+void DspPluginHost::FreeLoaded() {
+  PluginFpuScope fpu(plugin.SavedFpu());
+  FreeLibrary(dspLibrary);
+}
+
 void DspPluginHost::FreeUnused() {
-  if (dspLibrary) FreeLibrary(dspLibrary);
+  if (dspLibrary) FreeLoaded();
   Clear();
 }
 
@@ -138,12 +192,17 @@ void DspPluginHost::FreeUnused() {
 bool DspPluginHost::Abandon() {
   if (!dspLibrary) return false;
   PluginWindows(dspLibrary).Release(parentWindow, parentProcedure, winampWindow, winampProcedure);
+  // Pinned: its state is unknown, a thread of its own may still be inside
+  // it, and freeing it (when the same library is loaded and unloaded again)
+  // would unmap code that may still run. It stays until the process ends.
+  PluginThreads::Pin(dspLibrary);
   Clear();  // the library stays loaded: nothing of it runs again
   return true;
 }
 
 void DspPluginHost::Clear() {
   plugin.Use(nullptr);
+  PluginThreads::SetLibrary(nullptr);
   dspLibrary = nullptr;
   header = nullptr;
   moduleCount = 0;
@@ -152,13 +211,22 @@ void DspPluginHost::Clear() {
 
 bool DspPluginHost::Configure() {
   winampDSPModule* module = GetModule();
-  if (!module || !module->Config) return true;
-  auto call = [module] { module->Config(module); };
+  if (!module) return true;
+  auto call = [module] {
+    if (module->Config) module->Config(module);
+  };
   return Guarded(call);
 }
 
-KString DspPluginHost::DescriptionOf(const winampDSPModule* module) const {
-  if (module && module->description) return KString(static_cast<const char*>(module->description));
+// Read inside the guard, and only so far: a description that is no text
+// (a bad pointer, no end) gets the plug-in refused or cut short.
+KString DspPluginHost::DescriptionOf(const winampDSPModule* module) {
+  char text[kMaxDescription + 1] = {};
+  auto call = [&] {
+    const char* given = module ? module->description : nullptr;
+    if (given) memcpy(text, given, strnlen(given, kMaxDescription));
+  };
+  if (module && Guarded(call) && text[0]) return KString(static_cast<const char*>(text));
   return FileName();
 }
 

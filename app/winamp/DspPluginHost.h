@@ -30,6 +30,8 @@ class DspPluginHost {
   // Real libraries hold a handful of modules; a header that never returns
   // null is not believed beyond this.
   static constexpr int kMaxModules = 64;
+  // No description shown is longer.
+  static constexpr size_t kMaxDescription = 256;
 
   DspPluginHost();
   DspPluginHost(const DspPluginHost&) = delete;
@@ -65,6 +67,11 @@ class DspPluginHost {
   // is unknown. False when there was nothing left to abandon.
   bool Abandon();
 
+  // The plug-in was dropped after a fault, and none was chosen since.
+  bool WasUnloaded() const { return HasFaulted() && !GetModule(); }
+  // After the user was told: jobs go on without a plug-in.
+  void ForgetUnloaded() { plugin.Reset(); }
+
   // The module's settings window; nothing without a module. False when it
   // faulted: it was abandoned.
   bool Configure();
@@ -85,13 +92,17 @@ class DspPluginHost {
   // the file name when it faulted before a module was chosen.
   const KString& GetAbandonedDescription() const { return description; }
   const KString& GetFilePath() const { return dspFilePath; }
+  // Why the last Open was Invalid, for the user.
+  const KString& GetRefusal() const { return refusal; }
 
  private:
+  HMODULE LoadPluginLibrary();
+  void FreeLoaded();
   winampDSPHeader* GetHeader();
   // How many modules the header yields, up to a sane limit; none on a fault.
   int CountModules();
   winampDSPModule* ModuleAt(int index);
-  KString DescriptionOf(const winampDSPModule* module) const;
+  KString DescriptionOf(const winampDSPModule* module);
   KString FileName() const;
   bool Initialise(HWND parent);
   // Runs a call into the plug-in on the window's thread; false after a
@@ -105,6 +116,7 @@ class DspPluginHost {
 
   KString dspFilePath;
   KString description;
+  KString refusal;
   HMODULE dspLibrary;
   // The opened library's header and how many modules it yields.
   winampDSPHeader* header;

@@ -1,16 +1,28 @@
 #include "IpcPath.h"
 
 #include <cwchar>
+#include <new>
 
-IpcPath::IpcPath() : wide_(), ansi_() {}
+IpcPath::IpcPath() : storage_(NewStorage()) {}
+
+// Without memory for it, the paths stay empty: a path that nobody reads
+// again, shared by every such object.
+IpcPath::Storage* IpcPath::NewStorage() {
+  static Storage none = {};
+  Storage* storage = new (std::nothrow) Storage();
+  return storage ? storage : &none;
+}
 
 void IpcPath::Set(const wchar_t* path) {
-  wcsncpy(wide_, path ? path : L"", MAX_PATH - 1);
-  wide_[MAX_PATH - 1] = 0;
-  if (ToAnsi(wide_, ansi_)) return;
+  wchar_t* wide = storage_->wide;
+  wcsncpy(wide, path ? path : L"", MAX_PATH - 1);
+  wide[MAX_PATH - 1] = 0;
+  if (ToAnsi(wide, storage_->ansi)) return;
   wchar_t shortPath[MAX_PATH] = {};
-  DWORD length = GetShortPathNameW(wide_, shortPath, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH || !ToAnsi(shortPath, ansi_)) ansi_[0] = 0;
+  DWORD length = GetShortPathNameW(wide, shortPath, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH || !ToAnsi(shortPath, storage_->ansi)) {
+    storage_->ansi[0] = 0;
+  }
 }
 
 // False when the path has no exact ANSI form.

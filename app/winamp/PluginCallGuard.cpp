@@ -14,6 +14,8 @@ struct GuardFrame {
   DWORD code;
 };
 
+thread_local int callDepth = 0;
+
 constexpr DWORD kUnwinding = 0x2 | 0x4;  // EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND
 
 // Raised by OutputDebugStringA/W and by the debugger's thread naming; a
@@ -71,10 +73,15 @@ __attribute__((noinline)) bool PluginCallGuard::Run(void (*call)(void*), void* c
     // Back from the handler, with the chain restored. A stack overflow used
     // up the stack's guard page; it is put back for the next overflow.
     if (frame.code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
+    --callDepth;
     return false;
   }
+  ++callDepth;
   __writefsdword(0, reinterpret_cast<DWORD>(&frame));
   call(context);
   __writefsdword(0, reinterpret_cast<DWORD>(frame.previous));
+  --callDepth;
   return true;
 }
+
+bool PluginCallGuard::IsInsideCall() { return callDepth > 0; }

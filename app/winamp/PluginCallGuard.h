@@ -33,6 +33,10 @@ class PluginCallGuard {
   // Calls `call(context)`; false when it faulted.
   static bool Run(void (*call)(void* context), void* context);
 
+  // True while this thread is inside a guarded call: it is the program's
+  // thread, lent to the plug-in.
+  static bool IsInsideCall();
+
   // The same for any callable without arguments.
   template <typename Call>
   static bool Run(Call& call) {

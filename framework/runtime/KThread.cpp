@@ -4,7 +4,7 @@ namespace {
 constexpr DWORD kPollMs = 10;
 }
 
-KThread::KThread() : handle(nullptr), running(false), stopRequested(false) {}
+KThread::KThread() : handle(nullptr), running(false), stopRequested(false), started(nullptr) {}
 
 void KThread::SetHandle(HANDLE threadHandle) { handle = threadHandle; }
 
@@ -22,8 +22,9 @@ bool KThread::Start() {
     running.store(false);
     return false;
   }
-  // The object never uses the creation handle (Run stores its own).
-  CloseHandle(thread);
+  // Run stores its own handle; this one is for the owner to join.
+  if (started) CloseHandle(started);
+  started = thread;
   return true;
 }
 
@@ -35,7 +36,17 @@ void KThread::WaitForFinish() {
   while (running.load()) Sleep(kPollMs);
 }
 
-KThread::~KThread() {}
+bool KThread::Join(DWORD milliseconds) {
+  if (!started) return true;
+  if (WaitForSingleObject(started, milliseconds) != WAIT_OBJECT_0) return false;
+  CloseHandle(started);
+  started = nullptr;
+  return true;
+}
+
+KThread::~KThread() {
+  if (started) CloseHandle(started);
+}
 
 DWORD WINAPI KThread::ThreadEntry(void* parameter) {
   if (!parameter) return 0;

@@ -23,11 +23,17 @@ class KThread {
   virtual void WaitForFinish();
   virtual ~KThread();
 
+  // Waits up to `milliseconds` for the last started thread to end (its
+  // Run returned); true when it has, or none was started.
+  bool Join(DWORD milliseconds);
+
  protected:
   HANDLE handle;
   std::atomic<bool> running;
   std::atomic<bool> stopRequested;
 
  private:
+  // The last started thread, kept to be joined.
+  HANDLE started;
   static DWORD WINAPI ThreadEntry(void* parameter);
 };

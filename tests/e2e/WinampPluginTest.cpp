@@ -212,12 +212,38 @@ TEST_F(WinampPluginTest, ALibraryOfSeveralModulesLetsTheUserChoose) {
   Convert("wa_modules.mp3");
 }
 
-// A library that is no DSP plug-in is told; the one in use before is gone
-// all the same.
-TEST_F(WinampPluginTest, ALibraryWithoutTheEntryPointIsToldInvalid) {
+// A library that is no DSP plug-in is told, with the reason; the one in use
+// before is gone all the same. After a plug-in was dropped, Convert says
+// how to go on, and then goes on without one.
+TEST_F(WinampPluginTest, ARefusedPluginIsToldWithItsReason) {
+  const std::wstring invalid = L"Invalid DSP Plugin!\n\n";
   Load("passthrough");
   Load("test_noexport");
-  ExpectError(L"Invalid DSP Plugin!", L"");
+  ExpectError(invalid + L"It has no winampDSPGetHeader2: it is not a Winamp DSP plug-in.", L"");
+  Load("test_nullmodule");
+  ExpectError(invalid + L"Its header offers no module (module 0 is null).", L"");
+  TestFiles::WriteAll(Here(L"wa_not_a_dll.dll"), "not a library");
+  ASSERT_TRUE(app_.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", Here(L"wa_not_a_dll.dll")));
+  ExpectError(invalid + L"It is not a 32-bit Windows DLL.", L"");
+  Load("test_exit_dllmain");
+  ExpectError(invalid + L"It tried to end the program (ExitProcess) while it was loading.", L"");
+  Load("test_missing_dependency");
+  MessageBoxSeen seen = app_.AnswerMessageBox();
+  EXPECT_EQ(seen.text.rfind(invalid + L"It could not be loaded: ", 0), 0u) << seen.text;
+  const std::wstring needs = L"\n\nIt needs vellumtone_absent.dll, which is not there.";
+  EXPECT_TRUE(seen.text.size() > needs.size() &&
+              seen.text.compare(seen.text.size() - needs.size(), needs.size(), needs) == 0)
+      << seen.text;
+
+  Load("test_fault_modify");
+  StartConversion("wa_unloaded.mp3");
+  ExpectCrashOf(L"Vellumtone test: fault 5");
+  app_.Click(IDC_CONVERT);
+  EXPECT_EQ(app_.AnswerMessageBox().text,
+            L"The DSP plug-in was unloaded after it crashed: Vellumtone test: fault 5.\n\nChoose "
+            L"it again (or another) with the DSP Effect's Browse button, or press Convert again "
+            L"to go on without a DSP plug-in.");
+  Convert("wa_unloaded.mp3");
 }
 
 // WM_WA_IPC with both parameters 0 is also the dialog manager's question
@@ -293,6 +319,35 @@ TEST_F(WinampPluginTest, AHungPluginCanBeLeftByQuitting) {
   EXPECT_EQ(app_.WaitForExit(), 1u);
   EXPECT_EQ(GetFileAttributesW(Here(L"wa_hang.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is deleted";
+}
+
+// A plug-in whose vectored handler swallows every fault, and then faults,
+// hangs in its call: the question comes by itself, Stop or not.
+TEST_F(WinampPluginTest, APluginThatSwallowsItsFaultsGetsTheQuestion) {
+  Load("test_thread_swallows");
+  StartConversion("wa_swallows.mp3");
+  MessageBoxSeen seen = app_.AnswerMessageBox(30000, IDYES);
+  EXPECT_EQ(seen.text,
+            L"The DSP plug-in is not responding. Quit the program? The unfinished output will be "
+            L"deleted.");
+  EXPECT_EQ(app_.WaitForExit(), 1u);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << "the unfinished output is deleted";
+}
+
+// A DllMain that deadlocks (under the loader lock) and a Quit that never
+// returns hold the window's thread: the question comes from elsewhere, and
+// Yes ends the program.
+TEST_F(WinampPluginTest, APluginThatHangsWhileLoadingOrClosingGetsTheQuestion) {
+  for (bool atLoad : {true, false}) {
+    Load(atLoad ? "test_hang_dllmain" : "test_hang_quit");
+    if (!atLoad) app_.Close();
+    MessageBoxSeen seen = app_.AnswerMessageBox(30000, IDYES);
+    EXPECT_EQ(seen.text, L"The DSP plug-in is not responding. Quit the program?") << atLoad;
+    EXPECT_EQ(seen.icon, IDI_WARNING);
+    EXPECT_EQ(app_.WaitForExit(), 1u);
+    Launch();
+  }
+  ConvertThrough("passthrough", "wa_after_hangs.mp3");
 }
 
 // Other languages' runtimes raise exceptions of their own codes: left to
@@ -376,6 +431,72 @@ TEST_F(WinampPluginTest, StopEndsAConversionWithinOneSlowCall) {
   Sleep(2000);
   app_.Click(IDC_CONVERT);  // "Stop"
   EXPECT_EQ(app_.AnswerMessageBox(10000).text, L"Conversion Aborted!");
+}
+
+// Plug-ins that change the floating-point units' state (from DllMain, in
+// every call, a value left on the x87 stack) leave the program its own:
+// each output is the pass-through's, byte for byte.
+TEST_F(WinampPluginTest, APluginsFloatingPointStateLeavesTheOutputAsItWas) {
+  ConvertThrough("passthrough", "wa_passthrough.mp3");
+  std::string reference = TestFiles::ReadAll(Here(L"wa_passthrough.mp3"));
+  ASSERT_FALSE(reference.empty());
+  for (const char* kind : {"dllmain", "unmask", "stack"}) {
+    ConvertThrough(("test_fpu_" + std::string(kind)).c_str());
+    EXPECT_TRUE(TestFiles::ReadAll(Here(Wide(("wa_fpu_" + std::string(kind) + ".mp3").c_str()))) ==
+                reference)
+        << kind;
+  }
+}
+
+// Plug-ins that end the program, or the window's thread, are caught in the
+// act: what each did is told, it is dropped, and the program goes on.
+TEST_F(WinampPluginTest, APluginThatEndsTheProgramIsToldAndDropped) {
+  struct Case {
+    const char* plugin;
+    bool inConfig;
+    const wchar_t* what;
+  } cases[] = {{"process", false, L"ExitProcess"}, {"crt", true, L"exit"},
+               {"abort", false, L"abort"},         {"terminate", true, L"TerminateProcess"},
+               {"throw", false, L"abort"},         {"thread", true, L"ExitThread"},
+               {"lookedup", false, L"ExitProcess"}};
+  int number = 0;
+  for (const Case& c : cases) {
+    Load(("test_exit_" + std::string(c.plugin)).c_str());
+    if (c.inConfig) {
+      app_.Click(IDC_DSP_CONFIGURE);
+    } else {
+      StartConversion("wa_exit.mp3");
+    }
+    ExpectError(std::wstring(L"The DSP plug-in tried to end the program (") + c.what +
+                    L") and was unloaded: Vellumtone test: exits " + std::to_wstring(++number) +
+                    L".",
+                L"");
+    ExpectIdle();
+    EXPECT_EQ(GetFileAttributesW(Here(L"wa_exit.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0) << c.plugin;
+  }
+  ConvertThrough("passthrough");
+}
+
+// A fault on a thread of the plug-in's own is told once and ends the
+// conversion, which leaves no file. A library whose thread still runs, or
+// whose handlers the system still calls, stays loaded when another plug-in
+// takes its place: the next fault in the process reaches those handlers.
+TEST_F(WinampPluginTest, APluginsOwnThreadsAndHandlersCannotEndTheProgram) {
+  Load("test_thread_fault");
+  StartConversion("wa_thread.mp3");
+  ExpectCrashOf(L"Vellumtone test: thread 1");
+  Sleep(2000);
+  EXPECT_EQ(app_.FindMessageBox(), nullptr) << "told once";
+  ExpectIdle();
+  EXPECT_EQ(GetFileAttributesW(Here(L"wa_thread.mp3").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(TestFiles::TemporaryOutputs(Here(L".")), 0);
+  Load("test_thread_running");
+  Load("test_thread_handlers");
+  Load("passthrough");
+  Load("test_fault_init");
+  ExpectCrashOf(L"Vellumtone test: fault 3");
+  ConvertThrough("passthrough", "wa_after_threads.mp3");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "DspPluginHost.h"
+#include "FpuState.h"
 #include "JobTestSupport.h"
 #include "RecorderLog.h"
 
@@ -101,6 +102,67 @@ TEST_F(DspPluginHostTest, TheExampleEffectsSettingsWindowSetsItsGain) {
   EXPECT_EQ(block[1], -1500);
   EXPECT_EQ(block[2], 32767) << "clamped";
   EXPECT_EQ(block[3], -32768);
+}
+
+// What the thread's floating-point units hold as the program sees them.
+struct FpuSeen {
+  uint16_t control;
+  uint32_t mxcsr;
+  uint16_t status;
+  uint16_t tag;
+};
+
+FpuSeen SeeFpu() {
+  struct {
+    uint16_t control, unused1, status, unused2, tag, unused3;
+    uint32_t pointers[4];
+  } environment = {};
+  FpuSeen seen = {};
+  __asm__ volatile("stmxcsr %0" : "=m"(seen.mxcsr));
+  __asm__ volatile("fnstenv %0" : "=m"(environment));
+  __asm__ volatile("fldcw %0" : : "m"(environment.control));  // fnstenv masked everything
+  seen.control = environment.control;
+  seen.status = environment.status;
+  seen.tag = environment.tag;
+  return seen;
+}
+
+// The program's own control word and MXCSR, nothing pending (no exception
+// flag, x87 or SSE) and an empty register stack (TOP 0, every tag empty).
+void ExpectProgramsFpu(const char* after) {
+  FpuSeen seen = SeeFpu();
+  EXPECT_EQ(seen.control, FpuState::Host().control) << after;
+  EXPECT_EQ(seen.mxcsr, FpuState::Host().mxcsr & ~0x3Fu) << after;
+  EXPECT_EQ(seen.status & 0x38FF, 0) << after;
+  EXPECT_EQ(seen.tag, 0xFFFF) << after;
+}
+
+// The plug-in unmasks every exception, leaves a zero-divide pending and a
+// value on the x87 stack in each of its entry points; after each, on the
+// thread that called it, the state is the program's own. Under emulation
+// unmasked x87 exceptions may never trap, so only this reading tells.
+TEST(PluginFpuTest, EveryCallGivesTheThreadBackTheProgramsState) {
+  FpuState::Host().Load();
+  ExpectProgramsFpu("before");
+  DspPluginHost host;
+  ASSERT_EQ(host.Open(PluginPath("test_fpu_unmask").c_str(), nullptr),
+            DspPluginHost::Outcome::Opened);
+  ExpectProgramsFpu("LoadLibrary");
+  ASSERT_EQ(host.Use(0), DspPluginHost::Outcome::Loaded);
+  ExpectProgramsFpu("Init");
+  host.Configure();
+  ExpectProgramsFpu("Config");
+  std::thread worker([&host] {
+    FpuState::Host().Load();
+    short block[4] = {};
+    winampDSPModule* module = host.GetModule();
+    auto call = [&] { module->ModifySamples(module, block, 2, 16, 2, 44100); };
+    EXPECT_TRUE(host.Plugin().Run(call));
+    ExpectProgramsFpu("ModifySamples");
+  });
+  worker.join();
+  host.Unload();
+  ExpectProgramsFpu("Quit and FreeLibrary");
 }
 
 }  // namespace
