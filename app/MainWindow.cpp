@@ -36,7 +36,7 @@ constexpr UINT kShowProgressMessage = WM_APP + 1;
 // The worker's plug-in faulted: the window's thread drops it.
 constexpr UINT kPluginFaultMessage = WM_APP + 2;
 // How long a plug-in call may take before Stop and the close offer to quit.
-constexpr DWORD kNotRespondingMs = 5000;
+constexpr DWORD kNotRespondingMs = HangWatchdog::kNotRespondingMs;
 // After Stop, how often the window looks whether the plug-in call in hand
 // has stopped responding (wParam of WM_TIMER).
 constexpr UINT_PTR kStopWatchTimer = 1;

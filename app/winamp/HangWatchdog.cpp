@@ -2,8 +2,6 @@
 
 namespace {
 
-// As long as a slice of the job may take before the user is asked.
-constexpr DWORD kNotRespondingMs = 5000;
 constexpr UINT_PTR kLookTimer = 1;
 constexpr UINT kLookMs = 250;
 // The message text's identifier, as in the system's message boxes.
@@ -71,7 +69,7 @@ LRESULT CALLBACK HangWatchdog::QuestionProcedure(HWND box, UINT message, WPARAM 
                                                  LPARAM lParam) {
   if (message == WM_TIMER && wParam == kLookTimer) {
     DWORD since = armedAt;
-    bool stuck = since && static_cast<LONG>(GetTickCount() - since) > static_cast<LONG>(kNotRespondingMs);
+    bool stuck = since && static_cast<LONG>(GetTickCount() - since) > static_cast<LONG>(HangWatchdog::kNotRespondingMs);
     if (stuck && !asked) {
       asked = true;
       SetWindowTextW(box, L"MP3 Vellumtone");

@@ -14,6 +14,10 @@
 // with TerminateProcess, which needs none of them.
 class HangWatchdog {
  public:
+  // How long a plug-in call may take before the user is asked whether to
+  // quit: at load and close here, and for a job's slice by the main window.
+  static constexpr DWORD kNotRespondingMs = 5000;
+
   // Once, on the window's thread; `owner` is the main window.
   static void Start(HWND owner);
   // The window's thread enters (Arm) or has left (Disarm) a watched call.
