@@ -25,22 +25,22 @@ int64_t ToAppendedTag(const std::vector<TagBlocks::Block>& end, int64_t audioByt
 }
 
 bool Appended(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
-              const std::vector<ByteVector>& end) {
+              const std::vector<TagBlocks::Block>& end) {
   if (!file.Append(front) || !file.AppendFrom(audio, 0, audioBytes)) return false;
-  for (const ByteVector& block : end) {
-    if (!file.Append(block)) return false;
+  for (const TagBlocks::Block& block : end) {
+    if (!file.Append(block.bytes)) return false;
   }
   return true;
 }
 
 // Every byte read back: the tags, and between them the audio, whole.
 bool ReadsBack(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
-               const std::vector<ByteVector>& end) {
+               const std::vector<TagBlocks::Block>& end) {
   int64_t at = front.size() + audioBytes;
   if (!file.Holds(0, front) || !file.HoldsFrom(front.size(), audio, 0, audioBytes)) return false;
-  for (const ByteVector& block : end) {
-    if (!file.Holds(at, block)) return false;
-    at += block.size();
+  for (const TagBlocks::Block& block : end) {
+    if (!file.Holds(at, block.bytes)) return false;
+    at += block.bytes.size();
   }
   return file.HasSize(at);
 }
@@ -54,18 +54,30 @@ bool TagCopier::ReadFrom(const wchar_t* input) {
   return read;
 }
 
-TagCopier::Rendered TagCopier::Render(int64_t audioBytes, const TagTiming& timing) const {
-  Rendered tags;
+DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* tags) const {
   if (!blocks.Front().isEmpty()) {
     int64_t toNextTag = ToAppendedTag(blocks.End(), audioBytes);
-    tags.front = Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag);
+    Id3v2Rewriter::Result front =
+        Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag, &tags->front);
+    if (front == Id3v2Rewriter::Result::Damaged) return ERROR_INVALID_DATA;
   }
   for (const TagBlocks::Block& block : blocks.End()) {
-    bool id3v2 = block.kind == TagBlocks::Kind::Id3v2;
-    ByteVector bytes = id3v2 ? Id3v2Rewriter::Rewrite(block.bytes, timing, -1) : block.bytes;
-    if (!bytes.isEmpty()) tags.end.push_back(bytes);
+    if (block.kind != TagBlocks::Kind::Id3v2) {
+      tags->end.push_back(block);
+      continue;
+    }
+    TagBlocks::Block written = {block.kind, ByteVector()};
+    switch (Id3v2Rewriter::Rewrite(block.bytes, timing, -1, &written.bytes)) {
+      case Id3v2Rewriter::Result::Written:
+        tags->end.push_back(written);
+        break;
+      case Id3v2Rewriter::Result::Nothing:
+        break;
+      case Id3v2Rewriter::Result::Damaged:
+        return ERROR_INVALID_DATA;
+    }
   }
-  return tags;
+  return ERROR_SUCCESS;
 }
 
 DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
@@ -74,7 +86,9 @@ DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
   BlockFile audio;
   int64_t audioBytes = audio.OpenOwnToRead(output) ? audio.Size() : -1;
   if (audioBytes < 0) return audio.Error();
-  Rendered tags = Render(audioBytes, timing);
+  Rendered tags;
+  DWORD rendered = Render(audioBytes, timing, &tags);
+  if (rendered != ERROR_SUCCESS) return rendered;
   if (tags.front.isEmpty() && tags.end.empty()) return ERROR_SUCCESS;
   std::wstring tagged = std::wstring(output) + kTaggedSuffix;
   DWORD error = WriteTagged(tagged.c_str(), audio, audioBytes, tags);

@@ -191,10 +191,12 @@ def from_synchsafe(b):
     return (b[0] << 21) | (b[1] << 14) | (b[2] << 7) | b[3]
 
 
-def frame(version, frame_id, data, flags=0):
+def frame(version, frame_id, data, flags=0, plain_size=False):
+    """plain_size: a 2.4 frame sized as in 2.3, as iTunes 7 and 8 wrote them."""
     if version == 2:
         return frame_id + struct.pack(">I", len(data))[1:] + data
-    size = struct.pack(">I", len(data)) if version == 3 else synchsafe(len(data))
+    plain = version == 3 or plain_size
+    size = struct.pack(">I", len(data)) if plain else synchsafe(len(data))
     return frame_id + size + struct.pack(">H", flags) + data
 
 
@@ -328,6 +330,30 @@ def lyrics3_ape(folder):
     with_blocks(path, b"", lyrics3(b"[00:01]Hello\r\n[00:02]World") + id3v1("Lyrics3 v1", 17))
 
 
+def itunes_v24(folder, covers):
+    """iTunes 7 and 8: an ID3v2.4 tag whose frame sizes are plain 32-bit
+    numbers, as in 2.3 (a 300-byte comment and a 78 KB cover read wrong as
+    synchsafe ones)."""
+    comment = b"\x00eng\x00" + (b"A comment of three hundred bytes. " * 9)[:295]
+    frames = [frame(4, b"TIT2", latin1("iTunes 8"), plain_size=True),
+              frame(4, b"COMM", comment, plain_size=True),
+              frame(4, b"TPE1", latin1("iTunes artist"), plain_size=True),
+              frame(4, b"APIC", latin1("image/jpeg") + b"\x00\x03\x00" + covers[78],
+                    plain_size=True)]
+    with_blocks(encode(folder, "itunes_v24.mp3", "-b", "128"), id3v2(4, frames))
+
+
+def padded_ids(folder, covers):
+    """iTunes 8.1: ID3v2.3 frames under ID3v2.2 names padded with a NUL, the
+    first of them before any other frame; after the last frame, bytes that
+    are neither a frame nor padding."""
+    frames = [frame(3, b"TT2\x00", latin1("Padded names")), frame(3, b"TCP\x00", latin1("1")),
+              frame(3, b"TPE1", latin1("Padded artist")), frame(3, b"TALB", latin1("Padded album")),
+              frame(3, b"APIC", latin1("image/jpeg") + b"\x00\x03\x00" + covers[20]),
+              b"\x01\x02 not a frame \xff\xfe"]
+    with_blocks(encode(folder, "padded_ids.mp3", "-b", "128"), id3v2(3, frames))
+
+
 def mutagen_v24(folder):
     """A user text without description in UTF-8, and WFED as mutagen writes
     it: a URL, without an encoding byte."""
@@ -340,7 +366,7 @@ def mutagen_v24(folder):
 def make(folder):
     os.makedirs(folder, exist_ok=True)
     music(folder)
-    covers = {kb: cover(folder, f"cover{kb}.jpg", kb) for kb in (20, 60, 300, 1100, 1600)}
+    covers = {kb: cover(folder, f"cover{kb}.jpg", kb) for kb in (20, 60, 78, 300, 1100, 1600)}
     store_v23(folder, covers).save(encode(folder, "store_v23.mp3", "-b", "256"), v2_version=3)
     tagger_v24(covers).save(encode(folder, "tagger_v24.mp3", "-b", "192"), v2_version=4)
     two_pictures(covers).save(encode(folder, "two_pictures.mp3", "-b", "160"), v2_version=3)
@@ -360,10 +386,12 @@ def make(folder):
     appended_v24(folder)
     lyrics3_ape(folder)
     mutagen_v24(folder)
+    itunes_v24(folder, covers)
+    padded_ids(folder, covers)
     plain = ["store_v23", "tagger_v24", "two_pictures", "cover_1_5mb", "vbr_xing", "crc",
              "ape_id3v1", "id3v1_winamp_genre", "ffmpeg", "no_tags", "compressed_v23",
              "compressed_v24", "unsync_v23", "version2", "appended_v24", "lyrics3_ape",
-             "txxx_wfed_v24"]
+             "txxx_wfed_v24", "itunes_v24", "padded_ids"]
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
@@ -383,6 +411,15 @@ def decoded_frames(path):
     return len(array.array("h", raw)) // 2
 
 
+class Output:
+    """What the conversion made of the audio: how the input's moments moved
+    (scale), and the output's length."""
+
+    def __init__(self, scale, frames_out):
+        self.scale = scale
+        self.ms = frames_out * 1000 // RATE
+
+
 def id3(path):
     try:
         return ID3(path, translate=False, load_v1=False)
@@ -400,11 +437,12 @@ def values(frame):
     return found
 
 
-def expected(frame, scale, output_ms):
+def expected(frame, out):
     """The input's frame as the output must carry it."""
     wanted = values(frame)
+    scale = out.scale
     if frame.FrameID == "TLEN":
-        wanted["text"] = [str(output_ms)]
+        wanted["text"] = [str(out.ms)]
     elif frame.FrameID == "CHAP":
         wanted.update(start_time=round(frame.start_time * scale),
                       end_time=round(frame.end_time * scale),
@@ -427,7 +465,7 @@ def close(a, b):
     return a == b
 
 
-def compare_id3v2(source, output, scale, output_ms, problems):
+def compare_id3v2(source, output, out, problems):
     """As mutagen reads them; 2.2, whose frames mutagen names by version,
     and the frames that point into the file are the raw check's."""
     before, after = id3(source), id3(output)
@@ -444,9 +482,9 @@ def compare_id3v2(source, output, scale, output_ms, problems):
     if wanted != found:
         problems.append(f"frames {sorted(wanted)} became {sorted(found)}")
     for key, frame in before.items():
-        if key in wanted and key in after and not close(expected(frame, scale, output_ms), values(after[key])):
+        if key in wanted and key in after and not close(expected(frame, out), values(after[key])):
             problems.append(f"{key}: {str(values(after[key]))[:300]}\n"
-                            f"    wanted {str(expected(frame, scale, output_ms))[:300]}")
+                            f"    wanted {str(expected(frame, out))[:300]}")
 
 
 # --- the check byte for byte --------------------------------------------------
@@ -458,8 +496,6 @@ TIMED = {"CHAP", "SYLT", "ETCO"}
 VERSION2_NAMES = {
     b"TT2": b"TIT2", b"TP1": b"TPE1", b"TYE": b"TYER", b"TLE": b"TLEN", b"COM": b"COMM",
     b"TXX": b"TXXX", b"PIC": b"APIC"}
-
-
 def blocks(data):
     """The ID3v2 tag at the start, and the blocks after the audio in their
     order: (kind, bytes), kind ID3v2, APE, LYRICS3 or ID3v1."""
@@ -486,9 +522,36 @@ def blocks(data):
         at -= size
 
 
+def is_frame_id(frame_id, version):
+    """Letters and digits; in 2.3 and 2.4 also a 2.2 name padded with a NUL."""
+    if version > 2 and frame_id[3:] == b"\x00":
+        frame_id = frame_id[:3]
+    return frame_id.isalnum() and frame_id.upper() == frame_id
+
+
+def walk(body, at, version, plain):
+    """(id, flags, data) of each frame from `at`, and where the walk ended."""
+    found = []
+    head, id_size = (6, 3) if version == 2 else (10, 4)
+    while at + head <= len(body) and is_frame_id(body[at:at + id_size], version):
+        frame_id = body[at:at + id_size]
+        if version == 2:
+            size, frame_flags = struct.unpack(">I", b"\x00" + body[at + 3:at + 6])[0], 0
+        else:
+            raw = body[at + 4:at + 8]
+            size = struct.unpack(">I", raw)[0] if version == 3 or plain else from_synchsafe(raw)
+            frame_flags = struct.unpack(">H", body[at + 8:at + 10])[0]
+        if at + head + size > len(body):
+            break
+        found.append((frame_id, frame_flags, body[at + head:at + head + size]))
+        at += head + size
+    return found, at
+
+
 def frames(tag):
     """Version and frames of an ID3v2 tag: (id, flags, data) as stored, the
-    whole tag's unsynchronisation undone."""
+    whole tag's unsynchronisation undone; 2.4 frame sizes read as iTunes
+    wrote them (plain) where only that reading ends on padding or the end."""
     version, flags = tag[3], tag[5]
     body = tag[10:10 + from_synchsafe(tag[6:10])]
     if version < 4 and flags & 0x80:
@@ -496,31 +559,33 @@ def frames(tag):
     at = 0
     if version > 2 and flags & 0x40:
         at = 4 + struct.unpack(">I", body[:4])[0] if version == 3 else from_synchsafe(body[:4])
-    found = []
-    head, id_size = (6, 3) if version == 2 else (10, 4)
-    while at + head <= len(body) and body[at:at + id_size].isalnum():
-        frame_id = body[at:at + id_size]
-        if version == 2:
-            size, frame_flags = struct.unpack(">I", b"\x00" + body[at + 3:at + 6])[0], 0
-        else:
-            raw = body[at + 4:at + 8]
-            size = struct.unpack(">I", raw)[0] if version == 3 else from_synchsafe(raw)
-            frame_flags = struct.unpack(">H", body[at + 8:at + 10])[0]
-        found.append((frame_id, frame_flags, body[at + head:at + head + size]))
-        at += head + size
-    return version, found
+    found, end = walk(body, at, version, False)
+    if version == 4 and body[end:].strip(b"\x00"):
+        plain, plain_end = walk(body, at, version, True)
+        if not body[plain_end:].strip(b"\x00"):
+            found, end = plain, plain_end
+    return version, flags, found, body[end:]
+
+
+def plain_data(version, tag_flags, frame_flags, data):
+    """A 2.4 frame's data with its unsynchronisation (its own, or the whole
+    tag's as its header says) undone."""
+    if version == 4 and (frame_flags & 0x0002 or tag_flags & 0x80):
+        return data.replace(b"\xff\x00", b"\xff")
+    return data
 
 
 def text_value(data):
     return data[1:].decode("utf-16" if data[0] == 1 else "latin-1").strip("\x00")
 
 
-def compare_frames(name, before, after, scale, output_ms, to_next_tag, problems):
+def compare_frames(name, before, after, out, to_next_tag, problems):
     """Each frame of the input's tag `before`, in its order, where the output's
     tag `after` has it: the same bytes and flags, but for those the audio
-    changes. 2.2 frames under their 2.3 names."""
-    version, wanted = frames(before)
-    out_version, found = frames(after)
+    changes; after the last frame, the same bytes unless they are padding.
+    2.2 frames under their 2.3 names."""
+    version, _, wanted, rest = frames(before)
+    out_version, out_tag_flags, found, out_rest = frames(after)
     if out_version != (3 if version == 2 else version):
         problems.append(f"{name}: version {version} became {out_version}")
     if version == 2:
@@ -529,25 +594,31 @@ def compare_frames(name, before, after, scale, output_ms, to_next_tag, problems)
     if [f[0] for f in wanted] != [f[0] for f in found]:
         problems.append(f"{name}: frames {[f[0] for f in wanted]} became {[f[0] for f in found]}")
         return
+    if rest.strip(b"\x00") != out_rest.strip(b"\x00") or len(rest) != len(out_rest):
+        problems.append(f"{name}: after the frames {out_rest[:40]!r}, wanted {rest[:40]!r}")
     for (frame_id, flags, data), (_, out_flags, out_data) in zip(wanted, found):
         key = frame_id.decode()
+        out_plain = plain_data(out_version, out_tag_flags, out_flags, out_data)
+        remade = key in {"TLEN", "SEEK"} | TIMED
         if key == "TLEN":
-            if out_flags & 0xF000 != flags & 0xF000 or text_value(out_data) != str(output_ms):
-                problems.append(f"{name}: TLEN {out_data}, flags {out_flags:#x}, wanted {output_ms}")
+            if out_flags & 0xF000 != flags & 0xF000 or text_value(out_plain) != str(out.ms):
+                problems.append(f"{name}: TLEN {out_data}, flags {out_flags:#x}, wanted {out.ms}")
         elif key == "SEEK":
-            if struct.unpack(">I", out_data)[0] != to_next_tag:
+            if struct.unpack(">I", out_plain)[0] != to_next_tag:
                 problems.append(f"{name}: SEEK {out_data.hex()}, wanted {to_next_tag}")
         elif key == "APIC" and version == 2:
             if not out_data.endswith(data[6:]):
                 problems.append(f"{name}: the picture of PIC is not in APIC")
-        elif key in TIMED and (scale != 1.0 or key == "CHAP"):
-            continue  # their values: compare_id3v2
+        elif remade and (key != "SYLT" and key != "ETCO" or out.scale != 1.0):
+            if out_flags & 0xF000 != flags & 0xF000:
+                problems.append(f"{name}: {key} flags {out_flags:#06x}, wanted {flags:#06x}")
+            # their values: compare_id3v2
         elif (flags, data) != (out_flags, out_data):
             problems.append(f"{name}: {key} {out_flags:#06x} {out_data[:60]!r}\n"
                             f"    wanted {flags:#06x} {data[:60]!r}")
 
 
-def compare_blocks(source, output, scale, output_ms, problems):
+def compare_blocks(source, output, out, problems):
     with open(source, "rb") as file:
         before_front, before_end = blocks(file.read())
     with open(output, "rb") as file:
@@ -567,7 +638,7 @@ def compare_blocks(source, output, scale, output_ms, problems):
     for index, ((kind, before), (_, after)) in enumerate(pairs):
         name = "ID3v2 at the start" if index == 0 and before_front else f"{kind} at the end"
         if kind == "ID3v2":
-            compare_frames(name, before, after, scale, output_ms, to_next, problems)
+            compare_frames(name, before, after, out, to_next, problems)
         elif before != after:
             problems.append(f"{name}: {after[:80]!r}\n    wanted {before[:80]!r}")
 
@@ -590,8 +661,9 @@ def check_one(folder, output):
         problems.append(f"decodes to {frames_out} frames, the input to {frames_in}")
     elif speed != 1.0 and abs(frames_out / frames_in - speed) > 0.01:
         problems.append(f"decodes to {frames_out} frames, {frames_out / frames_in:.3f} x the input")
-    compare_id3v2(source, output, scale, frames_out * 1000 // RATE, problems)
-    compare_blocks(source, output, scale, frames_out * 1000 // RATE, problems)
+    out = Output(scale, frames_out)
+    compare_id3v2(source, output, out, problems)
+    compare_blocks(source, output, out, problems)
     for problem in problems:
         print(f"{name}: {problem}")
     if not problems:
