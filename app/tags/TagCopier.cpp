@@ -49,9 +49,8 @@ bool ReadsBack(BlockFile& file, const ByteVector& front, BlockFile& audio, int64
 
 bool TagCopier::ReadFrom(const wchar_t* input) {
   BlockFile file;
-  bool read = file.OpenToRead(input) && blocks.Read(file);
-  readError = read ? ERROR_SUCCESS : file.Error();
-  return read;
+  readError = file.OpenToRead(input) ? blocks.Read(file) : file.Error();
+  return readError == ERROR_SUCCESS;
 }
 
 DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* tags) const {

@@ -8,8 +8,8 @@
 // Carries the input's tags over into the finished output, as users expect
 // of a converter: the ID3v2 tag at the start, frame by frame as the input
 // stored it (Id3v2Rewriter), and the blocks after the audio (an appended
-// ID3v2.4 tag, likewise; APEv2, Lyrics3v2 and ID3v1 as they are), in their
-// order. The tags are read when the conversion begins, so an input
+// ID3v2 tag, likewise; APEv2, Lyrics3, "TAG+" and ID3v1 as they are), in
+// their order. The tags are read when the conversion begins, so an input
 // that is gone by its end (moved, deleted) still gives them; the input is
 // only read. A file without tags gets none; a tag that cannot be carried
 // whole leaves the output without tags, and says so.

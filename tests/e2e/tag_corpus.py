@@ -5,15 +5,16 @@ ffmpeg produce, and the check of what the program made of them.
   tag_corpus.py make FOLDER
       writes the files into FOLDER, with corpus.txt: one line per file, its
       name, the plug-in to convert it through ("-" for none) and what the
-      test does meanwhile ("vanish": the input is deleted; "-": nothing).
+      test does meanwhile ("vanish": the input is deleted; "damaged": its
+      tags cannot be carried, and the user is told; "-": nothing).
   tag_corpus.py check FOLDER OUTPUT...
       compares each OUTPUT ("NAME_out.mp3", in the current folder) with
       FOLDER/NAME.mp3: every ID3v2 frame byte for byte as stored, flags
       included (those that depend on the audio by their values), also as
       mutagen reads them (translate=False, so a changed version shows); the
-      blocks after the audio (appended ID3v2, APEv2, Lyrics3v2, ID3v1) in
-      their order, byte for byte; and the length that Debian's mpg123
-      decodes.
+      blocks after the audio (appended ID3v2, APEv2, Lyrics3 v1 and v2,
+      TAG+, ID3v1) in their order, byte for byte; and the length that
+      Debian's mpg123 decodes.
 """
 import array
 import os
@@ -251,6 +252,19 @@ def lyrics3(lyrics):
     return block + b"%06d" % len(block) + b"LYRICS200"
 
 
+def lyrics3_v1(lyrics):
+    return b"LYRICSBEGIN" + lyrics + b"LYRICSEND"
+
+
+def id3v1_extended(title):
+    """The enhanced ID3v1 block, just before ID3v1: title, artist and album
+    of 60 bytes each, a speed, a genre of 30, start and end times."""
+    def field(value, size):
+        return value.encode("latin-1").ljust(size, b"\x00")
+    return (b"TAG+" + field(title, 60) + field("Extended artist", 60) +
+            field("Extended album", 60) + b"\x02" + field("Chiptune", 30) + b"000:05" + b"002:57")
+
+
 def with_blocks(path, front=b"", end=b""):
     with open(path, "rb") as file:
         audio = file.read()
@@ -354,6 +368,44 @@ def padded_ids(folder, covers):
     with_blocks(encode(folder, "padded_ids.mp3", "-b", "128"), id3v2(3, frames))
 
 
+def lyrics3_v1_file(folder):
+    """Lyrics3 v1 between the audio and ID3v1, as old lyrics plug-ins wrote it."""
+    path = encode(folder, "lyrics3_v1.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("Lyrics3 v1"))]),
+                lyrics3_v1(b"[00:01]Old\r\n[00:02]Lyrics") + id3v1("Lyrics3 v1", 17))
+
+
+def damaged_ape(folder):
+    """An APEv2 footer whose size claims 300 MB: never read, and the user is
+    told that the tags could not be copied; the audio is kept."""
+    path = encode(folder, "damaged_ape.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("Damaged APE"))]))
+    add_ape(path)
+    with open(path, "r+b") as file:
+        file.seek(-32 + 12, os.SEEK_END)
+        file.write(struct.pack("<I", 300 << 20))
+
+
+def extended_id3v1(folder):
+    """APEv2, then the enhanced ID3v1 block TAG+, Lyrics3v2 after it, and ID3v1."""
+    path = encode(folder, "tag_plus.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("TAG+"))]))
+    add_ape(path)
+    with_blocks(path, b"", id3v1_extended("An extended title longer than thirty letters") +
+                lyrics3(b"[00:01]After TAG+") + id3v1("TAG+ and ID3v1", 12))
+
+
+def appended_no_footer(folder):
+    """A tag appended after the audio without a footer (found by its header,
+    which the front tag's SEEK names), then ID3v1."""
+    path = encode(folder, "appended_no_footer.mp3", "-b", "128")
+    appended = id3v2(4, [frame(4, b"TXXX", utf8("Where") + b"\x00after the audio"),
+                         frame(4, b"COMM", b"\x03eng\x00no footer")], padding=30)
+    front = id3v2(4, [frame(4, b"TIT2", utf8("No footer")),
+                      frame(4, b"SEEK", struct.pack(">I", os.path.getsize(path)))])
+    with_blocks(path, front, appended + id3v1("No footer", 13))
+
+
 def mutagen_v24(folder):
     """A user text without description in UTF-8, and WFED as mutagen writes
     it: a URL, without an encoding byte."""
@@ -388,10 +440,15 @@ def make(folder):
     mutagen_v24(folder)
     itunes_v24(folder, covers)
     padded_ids(folder, covers)
+    lyrics3_v1_file(folder)
+    extended_id3v1(folder)
+    appended_no_footer(folder)
+    damaged_ape(folder)
     plain = ["store_v23", "tagger_v24", "two_pictures", "cover_1_5mb", "vbr_xing", "crc",
              "ape_id3v1", "id3v1_winamp_genre", "ffmpeg", "no_tags", "compressed_v23",
              "compressed_v24", "unsync_v23", "version2", "appended_v24", "lyrics3_ape",
-             "txxx_wfed_v24", "itunes_v24", "padded_ids"]
+             "txxx_wfed_v24", "itunes_v24", "padded_ids", "lyrics3_v1", "tag_plus",
+             "appended_no_footer"]
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
@@ -399,6 +456,7 @@ def make(folder):
     with open(os.path.join(folder, "corpus.txt"), "w") as manifest:
         for name in plain:
             manifest.write(f"{name}.mp3 - -\n")
+        manifest.write("damaged_ape.mp3 - damaged\n")
         manifest.write(f"vanishing.mp3 {SLOW_PLUGIN} vanish\n")
         manifest.write(f"podcast_speed.mp3 {SPEED_PLUGIN} -\n")
         manifest.write(f"podcast_echo.mp3 {ECHO_PLUGIN} -\n")
@@ -496,19 +554,41 @@ TIMED = {"CHAP", "SYLT", "ETCO"}
 VERSION2_NAMES = {
     b"TT2": b"TIT2", b"TP1": b"TPE1", b"TYE": b"TYER", b"TLE": b"TLEN", b"COM": b"COMM",
     b"TXX": b"TXXX", b"PIC": b"APIC"}
+# How far back an appended ID3v2 tag without a footer is looked for.
+FOOTERLESS_REACH = 4 << 20
+
+
+def footerless_id3v2(data, start, at):
+    """The size of the one ID3v2.3 or 2.4 tag without a footer whose header
+    gives it exactly the room up to `at`; None for none, or for several."""
+    found = []
+    where = data.find(b"ID3", max(start, at - FOOTERLESS_REACH), at)
+    while where >= 0:
+        head = data[where:where + 10]
+        size = 10 + from_synchsafe(head[6:10]) if len(head) == 10 else -1
+        if (head[3] in (3, 4) and not (head[3] == 4 and head[5] & 0x10) and
+                all(b < 0x80 for b in head[6:10]) and size == at - where):
+            found.append(size)
+        where = data.find(b"ID3", where + 1, at)
+    return found[0] if len(found) == 1 else None
+
+
 def blocks(data):
     """The ID3v2 tag at the start, and the blocks after the audio in their
-    order: (kind, bytes), kind ID3v2, APE, LYRICS3 or ID3v1."""
+    order: (kind, bytes), kind ID3v2, APE, LYRICS3, TAG+ or ID3v1."""
     front = []
     if data[:3] == b"ID3":
         size = 10 + from_synchsafe(data[6:10]) + (10 if data[3] == 4 and data[5] & 0x10 else 0)
         front = [("ID3v2", data[:size])]
+    start = len(front[0][1]) if front else 0
     end, at = [], len(data)
     while True:
         if at == len(data) and data[at - 128:at - 125] == b"TAG":
             size, kind = 128, "ID3v1"
         elif data[at - 9:at] == b"LYRICS200":
             size, kind = int(data[at - 15:at - 9]) + 15, "LYRICS3"
+        elif data[at - 9:at] == b"LYRICSEND":
+            size, kind = at - data.rfind(b"LYRICSBEGIN", at - 5120, at), "LYRICS3"
         elif data[at - 32:at - 24] == b"APETAGEX":
             footer = data[at - 32:at]
             size = struct.unpack("<I", footer[12:16])[0]
@@ -516,6 +596,10 @@ def blocks(data):
             kind = "APE"
         elif data[at - 10:at - 7] == b"3DI":
             size, kind = 20 + from_synchsafe(data[at - 4:at]), "ID3v2"
+        elif data[at - 227:at - 223] == b"TAG+":
+            size, kind = 227, "TAG+"
+        elif footerless_id3v2(data, start, at):
+            size, kind = footerless_id3v2(data, start, at), "ID3v2"
         else:
             return front, end
         end.insert(0, (kind, data[at - size:at]))
@@ -643,10 +727,24 @@ def compare_blocks(source, output, out, problems):
             problems.append(f"{name}: {after[:80]!r}\n    wanted {before[:80]!r}")
 
 
+def check_damaged(name, source, output):
+    """The audio whole, and no tag at all."""
+    with open(output, "rb") as file:
+        front, end = blocks(file.read())
+    problems = [f"{name}: the output has {[k for k, _ in front + end]}"] if front or end else []
+    if decoded_frames(source) != decoded_frames(output):
+        problems.append(f"{name}: the audio is not as long as the input's")
+    print("\n".join(problems) or f"{name}: no tags, the audio whole")
+    return not problems
+
+
 def check_one(folder, output):
     name = output[:-len("_out.mp3")]
     source = os.path.join(folder, name + ".mp3")
-    plugin = {line.split()[0]: line.split()[1] for line in open(os.path.join(folder, "corpus.txt"))}
+    lines = [line.split() for line in open(os.path.join(folder, "corpus.txt"))]
+    if [name + ".mp3", "-", "damaged"] in lines:
+        return check_damaged(name, source, output)
+    plugin = {line[0]: line[1] for line in lines}
     effect = plugin[name + ".mp3"]
     speed = SPEED if effect == SPEED_PLUGIN else 1.0
     problems = []
