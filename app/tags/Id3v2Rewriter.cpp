@@ -178,10 +178,15 @@ ByteVector Resized(const ByteVector& frame, const ByteVector& size) {
   return frame.mid(0, kSizeAt) + size + frame.mid(kSizeAt + 4);
 }
 
-// A frame of this tag as TagLib reads a 2.4 frame: its size synchsafe.
+// A frame of this tag as TagLib reads a 2.4 frame: its size synchsafe, and
+// flagged unsynchronised when the tag's header says that it is.
 ByteVector ForReading(const ByteVector& frame, const StoredTag& tag) {
   if (tag.version != 4) return frame;
-  return Resized(frame, SynchData::fromUInt(frame.size() - kHeaderBytes));
+  ByteVector read = Resized(frame, SynchData::fromUInt(frame.size() - kHeaderBytes));
+  if (tag.unsynchronisedFrames()) {
+    read[kFormatFlagsAt] = static_cast<char>(read[kFormatFlagsAt] | kFrameUnsynchronised);
+  }
+  return read;
 }
 
 // A frame written anew (plain, sizes synchsafe in 2.4) in the form of this
@@ -209,7 +214,10 @@ ByteVector OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned i
                        const TagTiming& timing, int64_t toNextTag) {
   ByteVector id = frame.mid(0, 4);
   if (id == "MLLT" || id == "ASPI") return ByteVector();
-  if (id == "SEEK") return SeekFrame(frame, version, toNextTag);
+  if (id == "SEEK") {
+    ByteVector seek = SeekFrame(frame, version, toNextTag);
+    return seek.isEmpty() ? seek : InTagForm(seek, tag);
+  }
   ByteVector remade;
   if (!FrameRemaker::Retime(ForReading(frame, tag), version, timing, &remade)) return frame;
   return InTagForm(remade, tag);

@@ -16,8 +16,9 @@
 // ASPI, indexes of the input's audio bytes, are left out. The version
 // stays, except that ID3v2.2 becomes 2.3 (TagLib writes no 2.2), which
 // changes only its frame headers. A tag that was unsynchronised as a whole
-// in 2.2 or 2.3 is written plain. The extended header (whose CRC the new
-// frames would break) is left out; the padding stays as long as it was, and bytes
+// in 2.2 or 2.3 is written plain; in 2.4 the frames written anew take the
+// form its header promises. The extended header (whose CRC the new frames
+// would break) is left out; the padding stays as long as it was, and bytes
 // after the last frame that are not padding stay as they were.
 class Id3v2Rewriter {
  public:

@@ -13,8 +13,8 @@ namespace {
 // clean-up of a later conversion removes it should the program be killed.
 const wchar_t kTaggedSuffix[] = L".tagged.tmp";
 
-// From the end of the front tag to the appended ID3v2 tag (for SEEK): the
-// audio and the blocks before that tag; -1 when there is no such tag.
+// From the end of the front tag to the output's appended ID3v2 tag (for
+// SEEK): the audio and the blocks before that tag; -1 when there is none.
 int64_t ToAppendedTag(const std::vector<TagBlocks::Block>& end, int64_t audioBytes) {
   int64_t distance = audioBytes;
   for (const TagBlocks::Block& block : end) {
@@ -53,13 +53,9 @@ bool TagCopier::ReadFrom(const wchar_t* input) {
   return readError == ERROR_SUCCESS;
 }
 
+// The blocks after the audio first: the front tag's SEEK points at what
+// the output has after its audio.
 DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* tags) const {
-  if (!blocks.Front().isEmpty()) {
-    int64_t toNextTag = ToAppendedTag(blocks.End(), audioBytes);
-    Id3v2Rewriter::Result front =
-        Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag, &tags->front);
-    if (front == Id3v2Rewriter::Result::Damaged) return ERROR_INVALID_DATA;
-  }
   for (const TagBlocks::Block& block : blocks.End()) {
     if (block.kind != TagBlocks::Kind::Id3v2) {
       tags->end.push_back(block);
@@ -76,7 +72,11 @@ DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* t
         return ERROR_INVALID_DATA;
     }
   }
-  return ERROR_SUCCESS;
+  if (blocks.Front().isEmpty()) return ERROR_SUCCESS;
+  int64_t toNextTag = ToAppendedTag(tags->end, audioBytes);
+  Id3v2Rewriter::Result front =
+      Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag, &tags->front);
+  return front == Id3v2Rewriter::Result::Damaged ? ERROR_INVALID_DATA : ERROR_SUCCESS;
 }
 
 DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {

@@ -219,6 +219,8 @@ def unsynchronised(data):
 
 
 def id3v2(version, frames, flags=0, padding=200):
+    """A 2.4 tag flagged unsynchronised (0x80) takes frames unsynchronised
+    each: unsynchronised_v24()."""
     footer = bool(flags & 0x10)
     body = b"".join(frames) + (b"" if footer else bytes(padding))
     if version < 4 and flags & 0x80:
@@ -406,6 +408,27 @@ def appended_no_footer(folder):
     with_blocks(path, front, appended + id3v1("No footer", 13))
 
 
+def unsynchronised_v24(folder):
+    """ID3v2.4 unsynchronised in its header: every frame's data is; the
+    chapter does not say so itself, the others do. The chapter's title
+    (UTF-16 "\u00ff" is FF 00) and its second sub-frame read right only
+    once it is undone; SEEK points at a tag appended with its footer."""
+    path = encode(folder, "unsync_v24.mp3", "-b", "128")
+    sub_frames = (frame(4, b"TIT2", utf16("Chapter \u00ff\u00ff")) +
+                  frame(4, b"TIT3", utf16("after \u00ff")))
+    chapter = b"ch0\x00" + struct.pack(">IIII", 0, 1500, 0, 9000) + sub_frames
+    own = 0x0002
+
+    def unsynced(frame_id, data, flags=own):
+        return frame(4, frame_id, unsynchronised(data), flags)
+    appended = id3v2(4, [frame(4, b"TXXX", utf8("Appended") + b"\x00behind SEEK")], flags=0x10)
+    front = id3v2(4, [unsynced(b"TIT2", utf16("Unsynchronised \u00ff")),
+                      unsynced(b"TLEN", latin1("3000")),
+                      unsynced(b"CHAP", chapter, 0),
+                      unsynced(b"SEEK", struct.pack(">I", os.path.getsize(path)))], flags=0x80)
+    with_blocks(path, front, appended + id3v1("Unsync 2.4", 8))
+
+
 def mutagen_v24(folder):
     """A user text without description in UTF-8, and WFED as mutagen writes
     it: a URL, without an encoding byte."""
@@ -443,12 +466,13 @@ def make(folder):
     lyrics3_v1_file(folder)
     extended_id3v1(folder)
     appended_no_footer(folder)
+    unsynchronised_v24(folder)
     damaged_ape(folder)
     plain = ["store_v23", "tagger_v24", "two_pictures", "cover_1_5mb", "vbr_xing", "crc",
              "ape_id3v1", "id3v1_winamp_genre", "ffmpeg", "no_tags", "compressed_v23",
              "compressed_v24", "unsync_v23", "version2", "appended_v24", "lyrics3_ape",
              "txxx_wfed_v24", "itunes_v24", "padded_ids", "lyrics3_v1", "tag_plus",
-             "appended_no_footer"]
+             "appended_no_footer", "unsync_v24"]
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
@@ -667,7 +691,8 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
     """Each frame of the input's tag `before`, in its order, where the output's
     tag `after` has it: the same bytes and flags, but for those the audio
     changes; after the last frame, the same bytes unless they are padding.
-    2.2 frames under their 2.3 names."""
+    2.2 frames under their 2.3 names. In a 2.4 tag unsynchronised in its
+    header, what is written anew says so itself too."""
     version, _, wanted, rest = frames(before)
     out_version, out_tag_flags, found, out_rest = frames(after)
     if out_version != (3 if version == 2 else version):
@@ -684,6 +709,8 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
         key = frame_id.decode()
         out_plain = plain_data(out_version, out_tag_flags, out_flags, out_data)
         remade = key in {"TLEN", "SEEK"} | TIMED
+        if remade and out_version == 4 and out_tag_flags & 0x80 and not out_flags & 0x0002:
+            problems.append(f"{name}: {key} written anew is not unsynchronised as its tag says")
         if key == "TLEN":
             if out_flags & 0xF000 != flags & 0xF000 or text_value(out_plain) != str(out.ms):
                 problems.append(f"{name}: TLEN {out_data}, flags {out_flags:#x}, wanted {out.ms}")
