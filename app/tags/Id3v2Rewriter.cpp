@@ -219,7 +219,14 @@ ByteVector OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned i
     return seek.isEmpty() ? seek : InTagForm(seek, tag);
   }
   ByteVector remade;
-  if (!FrameRemaker::Retime(ForReading(frame, tag), version, timing, &remade)) return frame;
+  switch (FrameRemaker::Remake(ForReading(frame, tag), version, timing, &remade)) {
+    case FrameRemaker::Outcome::Kept:
+      return frame;
+    case FrameRemaker::Outcome::Dropped:
+      return ByteVector();
+    case FrameRemaker::Outcome::Remade:
+      break;
+  }
   return InTagForm(remade, tag);
 }
 

@@ -11,8 +11,8 @@
 // unknown frames too, and those that writers got wrong but readers know:
 // iTunes' ID3v2.4 frames sized as in 2.3, ID3v2.2 names padded to four
 // letters); only what the new audio makes wrong is written anew: TLEN, and
-// CHAP, SYLT and ETCO when the length changed (FrameRemaker); SEEK gets the
-// output's distance to the next tag; MLLT and
+// CHAP, SYLT and ETCO when the length changed, iTunes' gapless facts
+// (FrameRemaker); SEEK gets the output's distance to the next tag; MLLT and
 // ASPI, indexes of the input's audio bytes, are left out. The version
 // stays, except that ID3v2.2 becomes 2.3 (TagLib writes no 2.2), which
 // changes only its frame headers. A tag that was unsynchronised as a whole

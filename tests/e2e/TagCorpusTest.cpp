@@ -86,7 +86,7 @@ TEST(TagCorpusTest, EveryFileConvertsKeepingItsTags) {
     }
     ++converted;
   }
-  EXPECT_GE(converted, 27);
+  EXPECT_GE(converted, 28);
   app.Close();
   EXPECT_EQ(app.WaitForExit(), 0u);
 }

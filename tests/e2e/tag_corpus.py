@@ -13,8 +13,9 @@ ffmpeg produce, and the check of what the program made of them.
       included (those that depend on the audio by their values), also as
       mutagen reads them (translate=False, so a changed version shows); the
       blocks after the audio (appended ID3v2, APEv2, Lyrics3 v1 and v2,
-      TAG+, ID3v1) in their order, byte for byte; and the length that
-      Debian's mpg123 decodes.
+      TAG+, ID3v1) in their order, byte for byte; iTunes' gapless facts
+      against the output's LAME Info tag; and the length that Debian's
+      mpg123 decodes.
 """
 import array
 import os
@@ -429,6 +430,21 @@ def unsynchronised_v24(folder):
     with_blocks(path, front, appended + id3v1("Unsync 2.4", 8))
 
 
+GAPLESS_INPUT = " 00000000 00000840 000001CC 0000000000020400 00000000 00010000" + " 00000000" * 6
+
+
+def gapless(folder):
+    """iTunes' gapless facts of the input (AAC's delay of 2112 samples), a
+    gapless album's flag and a loudness figure, through a tempo plug-in."""
+    def comment(desc, text):
+        return frame(3, b"COMM", latin1("eng" + desc) + b"\x00" + text.encode("latin-1"))
+    frames = [frame(3, b"TIT2", latin1("Gapless")),
+              comment("iTunSMPB", GAPLESS_INPUT),
+              comment("iTunPGAP", "1"),
+              comment("iTunNORM", " 0000031A 00000000 00001234 00000000")]
+    with_blocks(encode(folder, "itunsmpb_speed.mp3", "-b", "128"), id3v2(3, frames))
+
+
 def mutagen_v24(folder):
     """A user text without description in UTF-8, and WFED as mutagen writes
     it: a URL, without an encoding byte."""
@@ -477,6 +493,7 @@ def make(folder):
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
     podcast().save(encode(folder, "podcast_echo.mp3", "-b", "128"), v2_version=4)
+    gapless(folder)
     with open(os.path.join(folder, "corpus.txt"), "w") as manifest:
         for name in plain:
             manifest.write(f"{name}.mp3 - -\n")
@@ -484,22 +501,54 @@ def make(folder):
         manifest.write(f"vanishing.mp3 {SLOW_PLUGIN} vanish\n")
         manifest.write(f"podcast_speed.mp3 {SPEED_PLUGIN} -\n")
         manifest.write(f"podcast_echo.mp3 {ECHO_PLUGIN} -\n")
+        manifest.write(f"itunsmpb_speed.mp3 {SPEED_PLUGIN} -\n")
 
 
 # --- the check ---------------------------------------------------------------
+
+# Decoders give back this many samples of their own before the encoder's
+# first (mpg123 skips them with the delay of LAME's Info tag); iTunSMPB
+# counts both.
+DECODER_DELAY = 529
+
 
 def decoded_frames(path):
     raw = subprocess.run(["mpg123", "-q", "-s", path], check=True, capture_output=True).stdout
     return len(array.array("h", raw)) // 2
 
 
+def lame_delay_and_padding(data, audio_start):
+    """The encoder's delay and padding as LAME's Info tag, in the first
+    audio frame, gives them."""
+    tag = max(data.find(b"Info", audio_start, audio_start + 64),
+              data.find(b"Xing", audio_start, audio_start + 64))
+    flags = struct.unpack(">I", data[tag + 4:tag + 8])[0]
+    lame = tag + 8 + 4 * (flags & 1) + 4 * (flags >> 1 & 1) + 100 * (flags >> 2 & 1) + 4 * (flags >> 3 & 1)
+    if data[lame:lame + 4] != b"LAME":
+        return None
+    d = data[lame + 21:lame + 24]
+    return (d[0] << 4) | (d[1] >> 4), ((d[1] & 0x0F) << 8) | d[2]
+
+
 class Output:
     """What the conversion made of the audio: how the input's moments moved
-    (scale), and the output's length."""
+    (scale), the output's length, and the gapless facts from its Info tag."""
 
-    def __init__(self, scale, frames_out):
+    def __init__(self, scale, frames_out, frames_in, data, audio_start):
         self.scale = scale
         self.ms = frames_out * 1000 // RATE
+        self.frames = frames_out
+        self.length_changed = frames_out != frames_in
+        self.lame = lame_delay_and_padding(data, audio_start)
+
+    def gapless_text(self, text):
+        """iTunSMPB for the output: its delay and padding as decoders see
+        them, its length; the words after those as the input had them."""
+        delay, padding = self.lame
+        words = text.split()
+        return "".join(" " + w for w in ["00000000", f"{delay + DECODER_DELAY:08X}",
+                                          f"{padding - DECODER_DELAY:08X}",
+                                          f"{self.frames:016X}"] + words[4:])
 
 
 def id3(path):
@@ -533,7 +582,14 @@ def expected(frame, out):
         wanted["text"] = [(text, round(time * scale)) for text, time in frame.text]
     elif frame.FrameID == "ETCO":
         wanted["events"] = [(kind, round(time * scale)) for kind, time in frame.events]
+    elif frame.FrameID == "COMM" and frame.desc == "iTunSMPB":
+        wanted["text"] = [out.gapless_text(frame.text[0])]
     return wanted
+
+
+def voided(key, out):
+    """The gapless album's flag goes when the length changed."""
+    return key.startswith("COMM:iTunPGAP") and out.length_changed
 
 
 def close(a, b):
@@ -559,7 +615,8 @@ def compare_id3v2(source, output, out, problems):
         return
     if before.version != after.version:
         problems.append(f"ID3v2 version {before.version} became {after.version}")
-    wanted = {key for key in before.keys() if key[:4] not in DROPPED | {"SEEK"}}
+    wanted = {key for key in before.keys()
+              if key[:4] not in DROPPED | {"SEEK"} and not voided(key, out)}
     found = {key for key in after.keys() if key[:4] != "SEEK"}
     if wanted != found:
         problems.append(f"frames {sorted(wanted)} became {sorted(found)}")
@@ -687,6 +744,10 @@ def text_value(data):
     return data[1:].decode("utf-16" if data[0] == 1 else "latin-1").strip("\x00")
 
 
+def is_comment(data, description):
+    return data[4:].startswith(description.encode("latin-1") + b"\x00")
+
+
 def compare_frames(name, before, after, out, to_next_tag, problems):
     """Each frame of the input's tag `before`, in its order, where the output's
     tag `after` has it: the same bytes and flags, but for those the audio
@@ -699,7 +760,8 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
         problems.append(f"{name}: version {version} became {out_version}")
     if version == 2:
         wanted = [(VERSION2_NAMES[i], 0, d) for i, _, d in wanted]
-    wanted = [f for f in wanted if f[0].decode() not in DROPPED]
+    wanted = [f for f in wanted if f[0].decode() not in DROPPED and
+              not (f[0] == b"COMM" and is_comment(f[2], "iTunPGAP") and out.length_changed)]
     if [f[0] for f in wanted] != [f[0] for f in found]:
         problems.append(f"{name}: frames {[f[0] for f in wanted]} became {[f[0] for f in found]}")
         return
@@ -708,7 +770,7 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
     for (frame_id, flags, data), (_, out_flags, out_data) in zip(wanted, found):
         key = frame_id.decode()
         out_plain = plain_data(out_version, out_tag_flags, out_flags, out_data)
-        remade = key in {"TLEN", "SEEK"} | TIMED
+        remade = key in {"TLEN", "SEEK"} | TIMED or (key == "COMM" and is_comment(data, "iTunSMPB"))
         if remade and out_version == 4 and out_tag_flags & 0x80 and not out_flags & 0x0002:
             problems.append(f"{name}: {key} written anew is not unsynchronised as its tag says")
         if key == "TLEN":
@@ -754,6 +816,15 @@ def compare_blocks(source, output, out, problems):
             problems.append(f"{name}: {after[:80]!r}\n    wanted {before[:80]!r}")
 
 
+def check_gapless(output, out, problems):
+    """iTunSMPB's numbers add up to the output's whole frames."""
+    tags = id3(output)
+    for frame in (tags.getall("COMM:iTunSMPB:eng") if tags else []):
+        words = [int(w, 16) for w in frame.text[0].split()[1:4]]
+        if words[2] != out.frames or sum(words) % 1152 != 0:
+            problems.append(f"iTunSMPB {frame.text[0]!r} for {out.frames} frames")
+
+
 def check_damaged(name, source, output):
     """The audio whole, and no tag at all."""
     with open(output, "rb") as file:
@@ -786,9 +857,13 @@ def check_one(folder, output):
         problems.append(f"decodes to {frames_out} frames, the input to {frames_in}")
     elif speed != 1.0 and abs(frames_out / frames_in - speed) > 0.01:
         problems.append(f"decodes to {frames_out} frames, {frames_out / frames_in:.3f} x the input")
-    out = Output(scale, frames_out)
+    with open(output, "rb") as file:
+        data = file.read()
+    front, _ = blocks(data)
+    out = Output(scale, frames_out, frames_in, data, len(front[0][1]) if front else 0)
     compare_id3v2(source, output, out, problems)
     compare_blocks(source, output, out, problems)
+    check_gapless(output, out, problems)
     for problem in problems:
         print(f"{name}: {problem}")
     if not problems:
