@@ -17,7 +17,9 @@ FileSink::FileSink()
       mp3BufferSize(0),
       tagError(ERROR_SUCCESS),
       sampleRate(0),
-      framesEncoded(0) {}
+      framesEncoded(0),
+      encoderDelay(-1),
+      encoderPadding(-1) {}
 
 FileSink::~FileSink() { Close(); }
 
@@ -29,6 +31,8 @@ bool FileSink::Create(const KString& target, const KString& inputPath) {
 bool FileSink::Prepare(int kbps, int quality, long rate, size_t maxFrames) {
   sampleRate = rate;
   framesEncoded = 0;
+  encoderDelay = -1;
+  encoderPadding = -1;
   encoder = lame_init();
   mp3BufferSize = EncoderBufferSize(maxFrames);
   mp3Buffer = static_cast<unsigned char*>(malloc(mp3BufferSize));
@@ -79,6 +83,11 @@ JobEnding FileSink::Finish(JobEnding ending, PassedFrames passed) {
   // exactly as long as its input (the stream must be readable: "w+b"). A
   // failed write of it shows in the stream's error state, which Close checks.
   lame_mp3_tags_fid(encoder, output.Stream());
+  // What the Info tag says of the encoder's own samples around the audio,
+  // for the tags that tell players the same (iTunSMPB); the padding is
+  // known once the flush has filled the last frame.
+  encoderDelay = lame_get_encoder_delay(encoder);
+  encoderPadding = lame_get_encoder_padding(encoder);
   CloseEncoder();
   if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
     output.Discard();
@@ -91,7 +100,8 @@ JobEnding FileSink::Finish(JobEnding ending, PassedFrames passed) {
 // carries them, whatever their size. Finished audio is placed with or
 // without them.
 JobEnding FileSink::Place(JobEnding ending, PassedFrames passed) {
-  TagTiming timing = {passed.input, framesEncoded, passed.tail, sampleRate};
+  TagTiming timing = {passed.input, framesEncoded, passed.tail, sampleRate, encoderDelay,
+                      encoderPadding};
   if (!output.Close()) {
     output.Discard();
     return JobEnding::WriteError;

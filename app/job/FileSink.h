@@ -61,4 +61,6 @@ class FileSink : public AudioSink {
   DWORD tagError;
   long sampleRate;
   int64_t framesEncoded;
+  int encoderDelay;
+  int encoderPadding;
 };

@@ -5,15 +5,17 @@ ffmpeg produce, and the check of what the program made of them.
   tag_corpus.py make FOLDER
       writes the files into FOLDER, with corpus.txt: one line per file, its
       name, the plug-in to convert it through ("-" for none) and what the
-      test does meanwhile ("vanish": the input is deleted; "-": nothing).
+      test does meanwhile ("vanish": the input is deleted; "damaged": its
+      tags cannot be carried, and the user is told; "-": nothing).
   tag_corpus.py check FOLDER OUTPUT...
       compares each OUTPUT ("NAME_out.mp3", in the current folder) with
       FOLDER/NAME.mp3: every ID3v2 frame byte for byte as stored, flags
       included (those that depend on the audio by their values), also as
       mutagen reads them (translate=False, so a changed version shows); the
-      blocks after the audio (appended ID3v2, APEv2, Lyrics3v2, ID3v1) in
-      their order, byte for byte; and the length that Debian's mpg123
-      decodes.
+      blocks after the audio (appended ID3v2, APEv2, Lyrics3 v1 and v2,
+      TAG+, ID3v1) in their order, byte for byte; iTunes' gapless facts
+      against the output's LAME Info tag; and the length that Debian's
+      mpg123 decodes.
 """
 import array
 import os
@@ -191,10 +193,12 @@ def from_synchsafe(b):
     return (b[0] << 21) | (b[1] << 14) | (b[2] << 7) | b[3]
 
 
-def frame(version, frame_id, data, flags=0):
+def frame(version, frame_id, data, flags=0, plain_size=False):
+    """plain_size: a 2.4 frame sized as in 2.3, as iTunes 7 and 8 wrote them."""
     if version == 2:
         return frame_id + struct.pack(">I", len(data))[1:] + data
-    size = struct.pack(">I", len(data)) if version == 3 else synchsafe(len(data))
+    plain = version == 3 or plain_size
+    size = struct.pack(">I", len(data)) if plain else synchsafe(len(data))
     return frame_id + size + struct.pack(">H", flags) + data
 
 
@@ -216,6 +220,8 @@ def unsynchronised(data):
 
 
 def id3v2(version, frames, flags=0, padding=200):
+    """A 2.4 tag flagged unsynchronised (0x80) takes frames unsynchronised
+    each: unsynchronised_v24()."""
     footer = bool(flags & 0x10)
     body = b"".join(frames) + (b"" if footer else bytes(padding))
     if version < 4 and flags & 0x80:
@@ -247,6 +253,19 @@ def lyrics3(lyrics):
     fields = b"IND00003110" + b"LYR%05d" % len(lyrics) + lyrics + b"ETT00009Raw title"
     block = b"LYRICSBEGIN" + fields
     return block + b"%06d" % len(block) + b"LYRICS200"
+
+
+def lyrics3_v1(lyrics):
+    return b"LYRICSBEGIN" + lyrics + b"LYRICSEND"
+
+
+def id3v1_extended(title):
+    """The enhanced ID3v1 block, just before ID3v1: title, artist and album
+    of 60 bytes each, a speed, a genre of 30, start and end times."""
+    def field(value, size):
+        return value.encode("latin-1").ljust(size, b"\x00")
+    return (b"TAG+" + field(title, 60) + field("Extended artist", 60) +
+            field("Extended album", 60) + b"\x02" + field("Chiptune", 30) + b"000:05" + b"002:57")
 
 
 def with_blocks(path, front=b"", end=b""):
@@ -328,6 +347,104 @@ def lyrics3_ape(folder):
     with_blocks(path, b"", lyrics3(b"[00:01]Hello\r\n[00:02]World") + id3v1("Lyrics3 v1", 17))
 
 
+def itunes_v24(folder, covers):
+    """iTunes 7 and 8: an ID3v2.4 tag whose frame sizes are plain 32-bit
+    numbers, as in 2.3 (a 300-byte comment and a 78 KB cover read wrong as
+    synchsafe ones)."""
+    comment = b"\x00eng\x00" + (b"A comment of three hundred bytes. " * 9)[:295]
+    frames = [frame(4, b"TIT2", latin1("iTunes 8"), plain_size=True),
+              frame(4, b"COMM", comment, plain_size=True),
+              frame(4, b"TPE1", latin1("iTunes artist"), plain_size=True),
+              frame(4, b"APIC", latin1("image/jpeg") + b"\x00\x03\x00" + covers[78],
+                    plain_size=True)]
+    with_blocks(encode(folder, "itunes_v24.mp3", "-b", "128"), id3v2(4, frames))
+
+
+def padded_ids(folder, covers):
+    """iTunes 8.1: ID3v2.3 frames under ID3v2.2 names padded with a NUL, the
+    first of them before any other frame; after the last frame, bytes that
+    are neither a frame nor padding."""
+    frames = [frame(3, b"TT2\x00", latin1("Padded names")), frame(3, b"TCP\x00", latin1("1")),
+              frame(3, b"TPE1", latin1("Padded artist")), frame(3, b"TALB", latin1("Padded album")),
+              frame(3, b"APIC", latin1("image/jpeg") + b"\x00\x03\x00" + covers[20]),
+              b"\x01\x02 not a frame \xff\xfe"]
+    with_blocks(encode(folder, "padded_ids.mp3", "-b", "128"), id3v2(3, frames))
+
+
+def lyrics3_v1_file(folder):
+    """Lyrics3 v1 between the audio and ID3v1, as old lyrics plug-ins wrote it."""
+    path = encode(folder, "lyrics3_v1.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("Lyrics3 v1"))]),
+                lyrics3_v1(b"[00:01]Old\r\n[00:02]Lyrics") + id3v1("Lyrics3 v1", 17))
+
+
+def damaged_ape(folder):
+    """An APEv2 footer whose size claims 300 MB: never read, and the user is
+    told that the tags could not be copied; the audio is kept."""
+    path = encode(folder, "damaged_ape.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("Damaged APE"))]))
+    add_ape(path)
+    with open(path, "r+b") as file:
+        file.seek(-32 + 12, os.SEEK_END)
+        file.write(struct.pack("<I", 300 << 20))
+
+
+def extended_id3v1(folder):
+    """APEv2, then the enhanced ID3v1 block TAG+, Lyrics3v2 after it, and ID3v1."""
+    path = encode(folder, "tag_plus.mp3", "-b", "128")
+    with_blocks(path, id3v2(3, [frame(3, b"TIT2", latin1("TAG+"))]))
+    add_ape(path)
+    with_blocks(path, b"", id3v1_extended("An extended title longer than thirty letters") +
+                lyrics3(b"[00:01]After TAG+") + id3v1("TAG+ and ID3v1", 12))
+
+
+def appended_no_footer(folder):
+    """A tag appended after the audio without a footer (found by its header,
+    which the front tag's SEEK names), then ID3v1."""
+    path = encode(folder, "appended_no_footer.mp3", "-b", "128")
+    appended = id3v2(4, [frame(4, b"TXXX", utf8("Where") + b"\x00after the audio"),
+                         frame(4, b"COMM", b"\x03eng\x00no footer")], padding=30)
+    front = id3v2(4, [frame(4, b"TIT2", utf8("No footer")),
+                      frame(4, b"SEEK", struct.pack(">I", os.path.getsize(path)))])
+    with_blocks(path, front, appended + id3v1("No footer", 13))
+
+
+def unsynchronised_v24(folder):
+    """ID3v2.4 unsynchronised in its header: every frame's data is; the
+    chapter does not say so itself, the others do. The chapter's title
+    (UTF-16 "\u00ff" is FF 00) and its second sub-frame read right only
+    once it is undone; SEEK points at a tag appended with its footer."""
+    path = encode(folder, "unsync_v24.mp3", "-b", "128")
+    sub_frames = (frame(4, b"TIT2", utf16("Chapter \u00ff\u00ff")) +
+                  frame(4, b"TIT3", utf16("after \u00ff")))
+    chapter = b"ch0\x00" + struct.pack(">IIII", 0, 1500, 0, 9000) + sub_frames
+    own = 0x0002
+
+    def unsynced(frame_id, data, flags=own):
+        return frame(4, frame_id, unsynchronised(data), flags)
+    appended = id3v2(4, [frame(4, b"TXXX", utf8("Appended") + b"\x00behind SEEK")], flags=0x10)
+    front = id3v2(4, [unsynced(b"TIT2", utf16("Unsynchronised \u00ff")),
+                      unsynced(b"TLEN", latin1("3000")),
+                      unsynced(b"CHAP", chapter, 0),
+                      unsynced(b"SEEK", struct.pack(">I", os.path.getsize(path)))], flags=0x80)
+    with_blocks(path, front, appended + id3v1("Unsync 2.4", 8))
+
+
+GAPLESS_INPUT = " 00000000 00000840 000001CC 0000000000020400 00000000 00010000" + " 00000000" * 6
+
+
+def gapless(folder):
+    """iTunes' gapless facts of the input (AAC's delay of 2112 samples), a
+    gapless album's flag and a loudness figure, through a tempo plug-in."""
+    def comment(desc, text):
+        return frame(3, b"COMM", latin1("eng" + desc) + b"\x00" + text.encode("latin-1"))
+    frames = [frame(3, b"TIT2", latin1("Gapless")),
+              comment("iTunSMPB", GAPLESS_INPUT),
+              comment("iTunPGAP", "1"),
+              comment("iTunNORM", " 0000031A 00000000 00001234 00000000")]
+    with_blocks(encode(folder, "itunsmpb_speed.mp3", "-b", "128"), id3v2(3, frames))
+
+
 def mutagen_v24(folder):
     """A user text without description in UTF-8, and WFED as mutagen writes
     it: a URL, without an encoding byte."""
@@ -340,7 +457,7 @@ def mutagen_v24(folder):
 def make(folder):
     os.makedirs(folder, exist_ok=True)
     music(folder)
-    covers = {kb: cover(folder, f"cover{kb}.jpg", kb) for kb in (20, 60, 300, 1100, 1600)}
+    covers = {kb: cover(folder, f"cover{kb}.jpg", kb) for kb in (20, 60, 78, 300, 1100, 1600)}
     store_v23(folder, covers).save(encode(folder, "store_v23.mp3", "-b", "256"), v2_version=3)
     tagger_v24(covers).save(encode(folder, "tagger_v24.mp3", "-b", "192"), v2_version=4)
     two_pictures(covers).save(encode(folder, "two_pictures.mp3", "-b", "160"), v2_version=3)
@@ -360,27 +477,78 @@ def make(folder):
     appended_v24(folder)
     lyrics3_ape(folder)
     mutagen_v24(folder)
+    itunes_v24(folder, covers)
+    padded_ids(folder, covers)
+    lyrics3_v1_file(folder)
+    extended_id3v1(folder)
+    appended_no_footer(folder)
+    unsynchronised_v24(folder)
+    damaged_ape(folder)
     plain = ["store_v23", "tagger_v24", "two_pictures", "cover_1_5mb", "vbr_xing", "crc",
              "ape_id3v1", "id3v1_winamp_genre", "ffmpeg", "no_tags", "compressed_v23",
              "compressed_v24", "unsync_v23", "version2", "appended_v24", "lyrics3_ape",
-             "txxx_wfed_v24"]
+             "txxx_wfed_v24", "itunes_v24", "padded_ids", "lyrics3_v1", "tag_plus",
+             "appended_no_footer", "unsync_v24"]
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
     podcast().save(encode(folder, "podcast_echo.mp3", "-b", "128"), v2_version=4)
+    gapless(folder)
     with open(os.path.join(folder, "corpus.txt"), "w") as manifest:
         for name in plain:
             manifest.write(f"{name}.mp3 - -\n")
+        manifest.write("damaged_ape.mp3 - damaged\n")
         manifest.write(f"vanishing.mp3 {SLOW_PLUGIN} vanish\n")
         manifest.write(f"podcast_speed.mp3 {SPEED_PLUGIN} -\n")
         manifest.write(f"podcast_echo.mp3 {ECHO_PLUGIN} -\n")
+        manifest.write(f"itunsmpb_speed.mp3 {SPEED_PLUGIN} -\n")
 
 
 # --- the check ---------------------------------------------------------------
 
+# Decoders give back this many samples of their own before the encoder's
+# first (mpg123 skips them with the delay of LAME's Info tag); iTunSMPB
+# counts both.
+DECODER_DELAY = 529
+
+
 def decoded_frames(path):
     raw = subprocess.run(["mpg123", "-q", "-s", path], check=True, capture_output=True).stdout
     return len(array.array("h", raw)) // 2
+
+
+def lame_delay_and_padding(data, audio_start):
+    """The encoder's delay and padding as LAME's Info tag, in the first
+    audio frame, gives them."""
+    tag = max(data.find(b"Info", audio_start, audio_start + 64),
+              data.find(b"Xing", audio_start, audio_start + 64))
+    flags = struct.unpack(">I", data[tag + 4:tag + 8])[0]
+    lame = tag + 8 + 4 * (flags & 1) + 4 * (flags >> 1 & 1) + 100 * (flags >> 2 & 1) + 4 * (flags >> 3 & 1)
+    if data[lame:lame + 4] != b"LAME":
+        return None
+    d = data[lame + 21:lame + 24]
+    return (d[0] << 4) | (d[1] >> 4), ((d[1] & 0x0F) << 8) | d[2]
+
+
+class Output:
+    """What the conversion made of the audio: how the input's moments moved
+    (scale), the output's length, and the gapless facts from its Info tag."""
+
+    def __init__(self, scale, frames_out, frames_in, data, audio_start):
+        self.scale = scale
+        self.ms = frames_out * 1000 // RATE
+        self.frames = frames_out
+        self.length_changed = frames_out != frames_in
+        self.lame = lame_delay_and_padding(data, audio_start)
+
+    def gapless_text(self, text):
+        """iTunSMPB for the output: its delay and padding as decoders see
+        them, its length; the words after those as the input had them."""
+        delay, padding = self.lame
+        words = text.split()
+        return "".join(" " + w for w in ["00000000", f"{delay + DECODER_DELAY:08X}",
+                                          f"{padding - DECODER_DELAY:08X}",
+                                          f"{self.frames:016X}"] + words[4:])
 
 
 def id3(path):
@@ -400,11 +568,12 @@ def values(frame):
     return found
 
 
-def expected(frame, scale, output_ms):
+def expected(frame, out):
     """The input's frame as the output must carry it."""
     wanted = values(frame)
+    scale = out.scale
     if frame.FrameID == "TLEN":
-        wanted["text"] = [str(output_ms)]
+        wanted["text"] = [str(out.ms)]
     elif frame.FrameID == "CHAP":
         wanted.update(start_time=round(frame.start_time * scale),
                       end_time=round(frame.end_time * scale),
@@ -413,7 +582,14 @@ def expected(frame, scale, output_ms):
         wanted["text"] = [(text, round(time * scale)) for text, time in frame.text]
     elif frame.FrameID == "ETCO":
         wanted["events"] = [(kind, round(time * scale)) for kind, time in frame.events]
+    elif frame.FrameID == "COMM" and frame.desc == "iTunSMPB":
+        wanted["text"] = [out.gapless_text(frame.text[0])]
     return wanted
+
+
+def voided(key, out):
+    """The gapless album's flag goes when the length changed."""
+    return key.startswith("COMM:iTunPGAP") and out.length_changed
 
 
 def close(a, b):
@@ -427,7 +603,7 @@ def close(a, b):
     return a == b
 
 
-def compare_id3v2(source, output, scale, output_ms, problems):
+def compare_id3v2(source, output, out, problems):
     """As mutagen reads them; 2.2, whose frames mutagen names by version,
     and the frames that point into the file are the raw check's."""
     before, after = id3(source), id3(output)
@@ -439,14 +615,15 @@ def compare_id3v2(source, output, scale, output_ms, problems):
         return
     if before.version != after.version:
         problems.append(f"ID3v2 version {before.version} became {after.version}")
-    wanted = {key for key in before.keys() if key[:4] not in DROPPED | {"SEEK"}}
+    wanted = {key for key in before.keys()
+              if key[:4] not in DROPPED | {"SEEK"} and not voided(key, out)}
     found = {key for key in after.keys() if key[:4] != "SEEK"}
     if wanted != found:
         problems.append(f"frames {sorted(wanted)} became {sorted(found)}")
     for key, frame in before.items():
-        if key in wanted and key in after and not close(expected(frame, scale, output_ms), values(after[key])):
+        if key in wanted and key in after and not close(expected(frame, out), values(after[key])):
             problems.append(f"{key}: {str(values(after[key]))[:300]}\n"
-                            f"    wanted {str(expected(frame, scale, output_ms))[:300]}")
+                            f"    wanted {str(expected(frame, out))[:300]}")
 
 
 # --- the check byte for byte --------------------------------------------------
@@ -458,21 +635,41 @@ TIMED = {"CHAP", "SYLT", "ETCO"}
 VERSION2_NAMES = {
     b"TT2": b"TIT2", b"TP1": b"TPE1", b"TYE": b"TYER", b"TLE": b"TLEN", b"COM": b"COMM",
     b"TXX": b"TXXX", b"PIC": b"APIC"}
+# How far back an appended ID3v2 tag without a footer is looked for.
+FOOTERLESS_REACH = 4 << 20
+
+
+def footerless_id3v2(data, start, at):
+    """The size of the one ID3v2.3 or 2.4 tag without a footer whose header
+    gives it exactly the room up to `at`; None for none, or for several."""
+    found = []
+    where = data.find(b"ID3", max(start, at - FOOTERLESS_REACH), at)
+    while where >= 0:
+        head = data[where:where + 10]
+        size = 10 + from_synchsafe(head[6:10]) if len(head) == 10 else -1
+        if (head[3] in (3, 4) and not (head[3] == 4 and head[5] & 0x10) and
+                all(b < 0x80 for b in head[6:10]) and size == at - where):
+            found.append(size)
+        where = data.find(b"ID3", where + 1, at)
+    return found[0] if len(found) == 1 else None
 
 
 def blocks(data):
     """The ID3v2 tag at the start, and the blocks after the audio in their
-    order: (kind, bytes), kind ID3v2, APE, LYRICS3 or ID3v1."""
+    order: (kind, bytes), kind ID3v2, APE, LYRICS3, TAG+ or ID3v1."""
     front = []
     if data[:3] == b"ID3":
         size = 10 + from_synchsafe(data[6:10]) + (10 if data[3] == 4 and data[5] & 0x10 else 0)
         front = [("ID3v2", data[:size])]
+    start = len(front[0][1]) if front else 0
     end, at = [], len(data)
     while True:
         if at == len(data) and data[at - 128:at - 125] == b"TAG":
             size, kind = 128, "ID3v1"
         elif data[at - 9:at] == b"LYRICS200":
             size, kind = int(data[at - 15:at - 9]) + 15, "LYRICS3"
+        elif data[at - 9:at] == b"LYRICSEND":
+            size, kind = at - data.rfind(b"LYRICSBEGIN", at - 5120, at), "LYRICS3"
         elif data[at - 32:at - 24] == b"APETAGEX":
             footer = data[at - 32:at]
             size = struct.unpack("<I", footer[12:16])[0]
@@ -480,15 +677,46 @@ def blocks(data):
             kind = "APE"
         elif data[at - 10:at - 7] == b"3DI":
             size, kind = 20 + from_synchsafe(data[at - 4:at]), "ID3v2"
+        elif data[at - 227:at - 223] == b"TAG+":
+            size, kind = 227, "TAG+"
+        elif footerless_id3v2(data, start, at):
+            size, kind = footerless_id3v2(data, start, at), "ID3v2"
         else:
             return front, end
         end.insert(0, (kind, data[at - size:at]))
         at -= size
 
 
+def is_frame_id(frame_id, version):
+    """Letters and digits; in 2.3 and 2.4 also a 2.2 name padded with a NUL."""
+    if version > 2 and frame_id[3:] == b"\x00":
+        frame_id = frame_id[:3]
+    return frame_id.isalnum() and frame_id.upper() == frame_id
+
+
+def walk(body, at, version, plain):
+    """(id, flags, data) of each frame from `at`, and where the walk ended."""
+    found = []
+    head, id_size = (6, 3) if version == 2 else (10, 4)
+    while at + head <= len(body) and is_frame_id(body[at:at + id_size], version):
+        frame_id = body[at:at + id_size]
+        if version == 2:
+            size, frame_flags = struct.unpack(">I", b"\x00" + body[at + 3:at + 6])[0], 0
+        else:
+            raw = body[at + 4:at + 8]
+            size = struct.unpack(">I", raw)[0] if version == 3 or plain else from_synchsafe(raw)
+            frame_flags = struct.unpack(">H", body[at + 8:at + 10])[0]
+        if at + head + size > len(body):
+            break
+        found.append((frame_id, frame_flags, body[at + head:at + head + size]))
+        at += head + size
+    return found, at
+
+
 def frames(tag):
     """Version and frames of an ID3v2 tag: (id, flags, data) as stored, the
-    whole tag's unsynchronisation undone."""
+    whole tag's unsynchronisation undone; 2.4 frame sizes read as iTunes
+    wrote them (plain) where only that reading ends on padding or the end."""
     version, flags = tag[3], tag[5]
     body = tag[10:10 + from_synchsafe(tag[6:10])]
     if version < 4 and flags & 0x80:
@@ -496,58 +724,74 @@ def frames(tag):
     at = 0
     if version > 2 and flags & 0x40:
         at = 4 + struct.unpack(">I", body[:4])[0] if version == 3 else from_synchsafe(body[:4])
-    found = []
-    head, id_size = (6, 3) if version == 2 else (10, 4)
-    while at + head <= len(body) and body[at:at + id_size].isalnum():
-        frame_id = body[at:at + id_size]
-        if version == 2:
-            size, frame_flags = struct.unpack(">I", b"\x00" + body[at + 3:at + 6])[0], 0
-        else:
-            raw = body[at + 4:at + 8]
-            size = struct.unpack(">I", raw)[0] if version == 3 else from_synchsafe(raw)
-            frame_flags = struct.unpack(">H", body[at + 8:at + 10])[0]
-        found.append((frame_id, frame_flags, body[at + head:at + head + size]))
-        at += head + size
-    return version, found
+    found, end = walk(body, at, version, False)
+    if version == 4 and body[end:].strip(b"\x00"):
+        plain, plain_end = walk(body, at, version, True)
+        if not body[plain_end:].strip(b"\x00"):
+            found, end = plain, plain_end
+    return version, flags, found, body[end:]
+
+
+def plain_data(version, tag_flags, frame_flags, data):
+    """A 2.4 frame's data with its unsynchronisation (its own, or the whole
+    tag's as its header says) undone."""
+    if version == 4 and (frame_flags & 0x0002 or tag_flags & 0x80):
+        return data.replace(b"\xff\x00", b"\xff")
+    return data
 
 
 def text_value(data):
     return data[1:].decode("utf-16" if data[0] == 1 else "latin-1").strip("\x00")
 
 
-def compare_frames(name, before, after, scale, output_ms, to_next_tag, problems):
+def is_comment(data, description):
+    return data[4:].startswith(description.encode("latin-1") + b"\x00")
+
+
+def compare_frames(name, before, after, out, to_next_tag, problems):
     """Each frame of the input's tag `before`, in its order, where the output's
     tag `after` has it: the same bytes and flags, but for those the audio
-    changes. 2.2 frames under their 2.3 names."""
-    version, wanted = frames(before)
-    out_version, found = frames(after)
+    changes; after the last frame, the same bytes unless they are padding.
+    2.2 frames under their 2.3 names. In a 2.4 tag unsynchronised in its
+    header, what is written anew says so itself too."""
+    version, _, wanted, rest = frames(before)
+    out_version, out_tag_flags, found, out_rest = frames(after)
     if out_version != (3 if version == 2 else version):
         problems.append(f"{name}: version {version} became {out_version}")
     if version == 2:
         wanted = [(VERSION2_NAMES[i], 0, d) for i, _, d in wanted]
-    wanted = [f for f in wanted if f[0].decode() not in DROPPED]
+    wanted = [f for f in wanted if f[0].decode() not in DROPPED and
+              not (f[0] == b"COMM" and is_comment(f[2], "iTunPGAP") and out.length_changed)]
     if [f[0] for f in wanted] != [f[0] for f in found]:
         problems.append(f"{name}: frames {[f[0] for f in wanted]} became {[f[0] for f in found]}")
         return
+    if rest.strip(b"\x00") != out_rest.strip(b"\x00") or len(rest) != len(out_rest):
+        problems.append(f"{name}: after the frames {out_rest[:40]!r}, wanted {rest[:40]!r}")
     for (frame_id, flags, data), (_, out_flags, out_data) in zip(wanted, found):
         key = frame_id.decode()
+        out_plain = plain_data(out_version, out_tag_flags, out_flags, out_data)
+        remade = key in {"TLEN", "SEEK"} | TIMED or (key == "COMM" and is_comment(data, "iTunSMPB"))
+        if remade and out_version == 4 and out_tag_flags & 0x80 and not out_flags & 0x0002:
+            problems.append(f"{name}: {key} written anew is not unsynchronised as its tag says")
         if key == "TLEN":
-            if out_flags & 0xF000 != flags & 0xF000 or text_value(out_data) != str(output_ms):
-                problems.append(f"{name}: TLEN {out_data}, flags {out_flags:#x}, wanted {output_ms}")
+            if out_flags & 0xF000 != flags & 0xF000 or text_value(out_plain) != str(out.ms):
+                problems.append(f"{name}: TLEN {out_data}, flags {out_flags:#x}, wanted {out.ms}")
         elif key == "SEEK":
-            if struct.unpack(">I", out_data)[0] != to_next_tag:
+            if struct.unpack(">I", out_plain)[0] != to_next_tag:
                 problems.append(f"{name}: SEEK {out_data.hex()}, wanted {to_next_tag}")
         elif key == "APIC" and version == 2:
             if not out_data.endswith(data[6:]):
                 problems.append(f"{name}: the picture of PIC is not in APIC")
-        elif key in TIMED and (scale != 1.0 or key == "CHAP"):
-            continue  # their values: compare_id3v2
+        elif remade and (key != "SYLT" and key != "ETCO" or out.scale != 1.0):
+            if out_flags & 0xF000 != flags & 0xF000:
+                problems.append(f"{name}: {key} flags {out_flags:#06x}, wanted {flags:#06x}")
+            # their values: compare_id3v2
         elif (flags, data) != (out_flags, out_data):
             problems.append(f"{name}: {key} {out_flags:#06x} {out_data[:60]!r}\n"
                             f"    wanted {flags:#06x} {data[:60]!r}")
 
 
-def compare_blocks(source, output, scale, output_ms, problems):
+def compare_blocks(source, output, out, problems):
     with open(source, "rb") as file:
         before_front, before_end = blocks(file.read())
     with open(output, "rb") as file:
@@ -567,15 +811,38 @@ def compare_blocks(source, output, scale, output_ms, problems):
     for index, ((kind, before), (_, after)) in enumerate(pairs):
         name = "ID3v2 at the start" if index == 0 and before_front else f"{kind} at the end"
         if kind == "ID3v2":
-            compare_frames(name, before, after, scale, output_ms, to_next, problems)
+            compare_frames(name, before, after, out, to_next, problems)
         elif before != after:
             problems.append(f"{name}: {after[:80]!r}\n    wanted {before[:80]!r}")
+
+
+def check_gapless(output, out, problems):
+    """iTunSMPB's numbers add up to the output's whole frames."""
+    tags = id3(output)
+    for frame in (tags.getall("COMM:iTunSMPB:eng") if tags else []):
+        words = [int(w, 16) for w in frame.text[0].split()[1:4]]
+        if words[2] != out.frames or sum(words) % 1152 != 0:
+            problems.append(f"iTunSMPB {frame.text[0]!r} for {out.frames} frames")
+
+
+def check_damaged(name, source, output):
+    """The audio whole, and no tag at all."""
+    with open(output, "rb") as file:
+        front, end = blocks(file.read())
+    problems = [f"{name}: the output has {[k for k, _ in front + end]}"] if front or end else []
+    if decoded_frames(source) != decoded_frames(output):
+        problems.append(f"{name}: the audio is not as long as the input's")
+    print("\n".join(problems) or f"{name}: no tags, the audio whole")
+    return not problems
 
 
 def check_one(folder, output):
     name = output[:-len("_out.mp3")]
     source = os.path.join(folder, name + ".mp3")
-    plugin = {line.split()[0]: line.split()[1] for line in open(os.path.join(folder, "corpus.txt"))}
+    lines = [line.split() for line in open(os.path.join(folder, "corpus.txt"))]
+    if [name + ".mp3", "-", "damaged"] in lines:
+        return check_damaged(name, source, output)
+    plugin = {line[0]: line[1] for line in lines}
     effect = plugin[name + ".mp3"]
     speed = SPEED if effect == SPEED_PLUGIN else 1.0
     problems = []
@@ -590,8 +857,13 @@ def check_one(folder, output):
         problems.append(f"decodes to {frames_out} frames, the input to {frames_in}")
     elif speed != 1.0 and abs(frames_out / frames_in - speed) > 0.01:
         problems.append(f"decodes to {frames_out} frames, {frames_out / frames_in:.3f} x the input")
-    compare_id3v2(source, output, scale, frames_out * 1000 // RATE, problems)
-    compare_blocks(source, output, scale, frames_out * 1000 // RATE, problems)
+    with open(output, "rb") as file:
+        data = file.read()
+    front, _ = blocks(data)
+    out = Output(scale, frames_out, frames_in, data, len(front[0][1]) if front else 0)
+    compare_id3v2(source, output, out, problems)
+    compare_blocks(source, output, out, problems)
+    check_gapless(output, out, problems)
     for problem in problems:
         print(f"{name}: {problem}")
     if not problems:

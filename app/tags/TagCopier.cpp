@@ -13,8 +13,8 @@ namespace {
 // clean-up of a later conversion removes it should the program be killed.
 const wchar_t kTaggedSuffix[] = L".tagged.tmp";
 
-// From the end of the front tag to the appended ID3v2 tag (for SEEK): the
-// audio and the blocks before that tag; -1 when there is no such tag.
+// From the end of the front tag to the output's appended ID3v2 tag (for
+// SEEK): the audio and the blocks before that tag; -1 when there is none.
 int64_t ToAppendedTag(const std::vector<TagBlocks::Block>& end, int64_t audioBytes) {
   int64_t distance = audioBytes;
   for (const TagBlocks::Block& block : end) {
@@ -25,22 +25,22 @@ int64_t ToAppendedTag(const std::vector<TagBlocks::Block>& end, int64_t audioByt
 }
 
 bool Appended(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
-              const std::vector<ByteVector>& end) {
+              const std::vector<TagBlocks::Block>& end) {
   if (!file.Append(front) || !file.AppendFrom(audio, 0, audioBytes)) return false;
-  for (const ByteVector& block : end) {
-    if (!file.Append(block)) return false;
+  for (const TagBlocks::Block& block : end) {
+    if (!file.Append(block.bytes)) return false;
   }
   return true;
 }
 
 // Every byte read back: the tags, and between them the audio, whole.
 bool ReadsBack(BlockFile& file, const ByteVector& front, BlockFile& audio, int64_t audioBytes,
-               const std::vector<ByteVector>& end) {
+               const std::vector<TagBlocks::Block>& end) {
   int64_t at = front.size() + audioBytes;
   if (!file.Holds(0, front) || !file.HoldsFrom(front.size(), audio, 0, audioBytes)) return false;
-  for (const ByteVector& block : end) {
-    if (!file.Holds(at, block)) return false;
-    at += block.size();
+  for (const TagBlocks::Block& block : end) {
+    if (!file.Holds(at, block.bytes)) return false;
+    at += block.bytes.size();
   }
   return file.HasSize(at);
 }
@@ -49,23 +49,34 @@ bool ReadsBack(BlockFile& file, const ByteVector& front, BlockFile& audio, int64
 
 bool TagCopier::ReadFrom(const wchar_t* input) {
   BlockFile file;
-  bool read = file.OpenToRead(input) && blocks.Read(file);
-  readError = read ? ERROR_SUCCESS : file.Error();
-  return read;
+  readError = file.OpenToRead(input) ? blocks.Read(file) : file.Error();
+  return readError == ERROR_SUCCESS;
 }
 
-TagCopier::Rendered TagCopier::Render(int64_t audioBytes, const TagTiming& timing) const {
-  Rendered tags;
-  if (!blocks.Front().isEmpty()) {
-    int64_t toNextTag = ToAppendedTag(blocks.End(), audioBytes);
-    tags.front = Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag);
-  }
+// The blocks after the audio first: the front tag's SEEK points at what
+// the output has after its audio.
+DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* tags) const {
   for (const TagBlocks::Block& block : blocks.End()) {
-    bool id3v2 = block.kind == TagBlocks::Kind::Id3v2;
-    ByteVector bytes = id3v2 ? Id3v2Rewriter::Rewrite(block.bytes, timing, -1) : block.bytes;
-    if (!bytes.isEmpty()) tags.end.push_back(bytes);
+    if (block.kind != TagBlocks::Kind::Id3v2) {
+      tags->end.push_back(block);
+      continue;
+    }
+    TagBlocks::Block written = {block.kind, ByteVector()};
+    switch (Id3v2Rewriter::Rewrite(block.bytes, timing, -1, &written.bytes)) {
+      case Id3v2Rewriter::Result::Written:
+        tags->end.push_back(written);
+        break;
+      case Id3v2Rewriter::Result::Nothing:
+        break;
+      case Id3v2Rewriter::Result::Damaged:
+        return ERROR_INVALID_DATA;
+    }
   }
-  return tags;
+  if (blocks.Front().isEmpty()) return ERROR_SUCCESS;
+  int64_t toNextTag = ToAppendedTag(tags->end, audioBytes);
+  Id3v2Rewriter::Result front =
+      Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag, &tags->front);
+  return front == Id3v2Rewriter::Result::Damaged ? ERROR_INVALID_DATA : ERROR_SUCCESS;
 }
 
 DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
@@ -74,7 +85,9 @@ DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
   BlockFile audio;
   int64_t audioBytes = audio.OpenOwnToRead(output) ? audio.Size() : -1;
   if (audioBytes < 0) return audio.Error();
-  Rendered tags = Render(audioBytes, timing);
+  Rendered tags;
+  DWORD rendered = Render(audioBytes, timing, &tags);
+  if (rendered != ERROR_SUCCESS) return rendered;
   if (tags.front.isEmpty() && tags.end.empty()) return ERROR_SUCCESS;
   std::wstring tagged = std::wstring(output) + kTaggedSuffix;
   DWORD error = WriteTagged(tagged.c_str(), audio, audioBytes, tags);

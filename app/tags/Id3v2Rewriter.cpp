@@ -16,6 +16,7 @@ constexpr unsigned char kExperimental = 0x20;
 constexpr unsigned char kFooter = 0x10;
 constexpr unsigned char kFrameUnsynchronised = 0x02;  // 2.4, in the format flags
 constexpr unsigned int kFormatFlagsAt = 9;
+constexpr unsigned int kSizeAt = 4;
 
 // ID3v2.2's frames and their 2.3 names; the data of each is the same in
 // both versions, but for PIC's (FrameRemaker). CRM (encrypted with a key
@@ -46,6 +47,10 @@ struct StoredTag {
   unsigned char flags = 0;
   ByteVector body;  // after the header: frames and padding, unsynchronisation undone
   unsigned int framesStart = 0;  // after the extended header
+  // iTunes wrote ID3v2.4 frame sizes as plain 32-bit numbers, as in 2.3.
+  bool plainSizes = false;
+  // ID3v2.4's header says that every frame is unsynchronised.
+  bool unsynchronisedFrames() const { return version == 4 && (flags & kUnsynchronised); }
 };
 
 bool Parse(const ByteVector& tag, StoredTag* stored) {
@@ -54,8 +59,6 @@ bool Parse(const ByteVector& tag, StoredTag* stored) {
   stored->revision = static_cast<unsigned char>(tag[4]);
   stored->flags = static_cast<unsigned char>(tag[5]);
   stored->body = tag.mid(kHeaderBytes, SynchData::toUInt(tag.mid(6, 4)));
-  // A compressed 2.2 tag: no method was ever defined.
-  if (stored->version == 2 && (stored->flags & kExtendedHeader)) return false;
   if (stored->version < 4 && (stored->flags & kUnsynchronised)) {
     stored->body = SynchData::decode(stored->body);
   }
@@ -66,22 +69,45 @@ bool Parse(const ByteVector& tag, StoredTag* stored) {
   return stored->framesStart <= stored->body.size();
 }
 
+// A compressed 2.2 tag: no method was ever defined.
+bool IsCompressedVersion2(const ByteVector& tag) {
+  return tag.size() >= kHeaderBytes && tag[3] == 2 &&
+         (static_cast<unsigned char>(tag[5]) & kExtendedHeader);
+}
+
 unsigned int FrameHeaderBytes(unsigned int version) { return version == 2 ? 6 : 10; }
 
-unsigned int FrameDataSize(const ByteVector& header, unsigned int version) {
-  if (version == 2) return header.toUInt(3, 3, true);
-  return version == 3 ? header.toUInt(4, true) : SynchData::toUInt(header.mid(4, 4));
-}
-
-ByteVector SizeBytes(unsigned int size, unsigned int version) {
-  return version == 4 ? SynchData::fromUInt(size) : ByteVector::fromUInt(size);
-}
-
-bool IsFrameId(const ByteVector& id) {
-  for (char c : id) {
-    if ((c < 'A' || c > 'Z') && (c < '0' || c > '9')) return false;
+bool IsSynchSafe(const ByteVector& size) {
+  for (char c : size) {
+    if (static_cast<unsigned char>(c) & 0x80) return false;
   }
   return true;
+}
+
+bool IsIdCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// Four letters or digits; in 2.3 and 2.4 also a 2.2 name padded with a NUL,
+// as iTunes 8.1 wrote some ("TCP\0"); 2.2 has three.
+bool IsFrameId(const ByteVector& id, unsigned int version) {
+  unsigned int letters = version == 2 ? 3 : 4;
+  if (id.size() != letters) return false;
+  for (unsigned int i = 0; i < letters; ++i) {
+    bool padded = version > 2 && i == 3 && id[i] == '\0';
+    if (!IsIdCharacter(id[i]) && !padded) return false;
+  }
+  return true;
+}
+
+// The data's size, -1 when the header cannot be one of this tag's.
+int64_t FrameDataSize(const ByteVector& header, unsigned int version, bool plainSizes) {
+  if (version == 2) return header.toUInt(3, 3, true);
+  ByteVector size = header.mid(kSizeAt, 4);
+  if (version == 3 || plainSizes) return size.toUInt(0, true);
+  return IsSynchSafe(size) ? static_cast<int64_t>(SynchData::toUInt(size)) : -1;
+}
+
+ByteVector SizeBytes(unsigned int size, unsigned int version, bool plainSizes) {
+  return version == 4 && !plainSizes ? SynchData::fromUInt(size) : ByteVector::fromUInt(size);
 }
 
 // The frame that starts `at`, header and data as stored; false where the
@@ -90,11 +116,35 @@ bool NextFrame(const StoredTag& tag, unsigned int at, ByteVector* frame) {
   unsigned int headerBytes = FrameHeaderBytes(tag.version);
   if (at + headerBytes > tag.body.size()) return false;
   ByteVector header = tag.body.mid(at, headerBytes);
-  if (!IsFrameId(header.mid(0, tag.version == 2 ? 3 : 4))) return false;
-  unsigned int size = FrameDataSize(header, tag.version);
-  if (size > tag.body.size() - at - headerBytes) return false;
-  *frame = tag.body.mid(at, headerBytes + size);
+  if (!IsFrameId(header.mid(0, tag.version == 2 ? 3 : 4), tag.version)) return false;
+  int64_t size = FrameDataSize(header, tag.version, tag.plainSizes);
+  if (size < 0 || size > static_cast<int64_t>(tag.body.size() - at - headerBytes)) return false;
+  *frame = tag.body.mid(at, headerBytes + static_cast<unsigned int>(size));
   return true;
+}
+
+bool IsPadding(const ByteVector& bytes) {
+  for (char c : bytes) {
+    if (c != '\0') return false;
+  }
+  return true;
+}
+
+// Whether the walk over the frames ends on the tag's end or its padding.
+bool WalkEndsClean(const StoredTag& tag) {
+  ByteVector frame;
+  unsigned int at = tag.framesStart;
+  while (NextFrame(tag, at, &frame)) at += frame.size();
+  return IsPadding(tag.body.mid(at));
+}
+
+// As mutagen decides, once for the whole tag: sizes are plain when the
+// synchsafe reading does not end on the tag's end or its padding, but the
+// plain one does.
+void ChooseSizes(StoredTag* tag) {
+  if (tag->version != 4 || WalkEndsClean(*tag)) return;
+  tag->plainSizes = true;
+  tag->plainSizes = WalkEndsClean(*tag);
 }
 
 // A 2.2 frame under its 2.3 name, without flags; empty when it has none.
@@ -124,19 +174,39 @@ ByteVector Unsynchronised(const ByteVector& data) {
   return out;
 }
 
-// A frame written anew in a 2.4 tag whose header says that every frame is
-// unsynchronised.
-ByteVector UnsynchronisedFrame(const ByteVector& frame) {
-  ByteVector data = Unsynchronised(frame.mid(kHeaderBytes));
-  ByteVector header = frame.mid(0, 4) + SizeBytes(data.size(), 4) + frame.mid(8, 2);
-  header[kFormatFlagsAt] = static_cast<char>(header[kFormatFlagsAt] | kFrameUnsynchronised);
-  return header + data;
+ByteVector Resized(const ByteVector& frame, const ByteVector& size) {
+  return frame.mid(0, kSizeAt) + size + frame.mid(kSizeAt + 4);
+}
+
+// A frame of this tag as TagLib reads a 2.4 frame: its size synchsafe, and
+// flagged unsynchronised when the tag's header says that it is.
+ByteVector ForReading(const ByteVector& frame, const StoredTag& tag) {
+  if (tag.version != 4) return frame;
+  ByteVector read = Resized(frame, SynchData::fromUInt(frame.size() - kHeaderBytes));
+  if (tag.unsynchronisedFrames()) {
+    read[kFormatFlagsAt] = static_cast<char>(read[kFormatFlagsAt] | kFrameUnsynchronised);
+  }
+  return read;
+}
+
+// A frame written anew (plain, sizes synchsafe in 2.4) in the form of this
+// tag: unsynchronised when its header says every frame is, with the size
+// as the tag writes sizes.
+ByteVector InTagForm(const ByteVector& frame, const StoredTag& tag) {
+  if (tag.version != 4) return frame;
+  ByteVector data = frame.mid(kHeaderBytes);
+  ByteVector header = frame.mid(0, kHeaderBytes);
+  if (tag.unsynchronisedFrames()) {
+    data = Unsynchronised(data);
+    header[kFormatFlagsAt] = static_cast<char>(header[kFormatFlagsAt] | kFrameUnsynchronised);
+  }
+  return Resized(header, SizeBytes(data.size(), 4, tag.plainSizes)) + data;
 }
 
 ByteVector SeekFrame(const ByteVector& frame, unsigned int version, int64_t toNextTag) {
   if (toNextTag < 0 || toNextTag > 0xFFFFFFFFLL) return ByteVector();
   ByteVector data = ByteVector::fromUInt(static_cast<unsigned int>(toNextTag));
-  return ByteVector("SEEK") + SizeBytes(data.size(), version) + frame.mid(8, 1) +
+  return ByteVector("SEEK") + SizeBytes(data.size(), version, false) + frame.mid(8, 1) +
          ByteVector(1, '\0') + data;
 }
 
@@ -144,11 +214,20 @@ ByteVector OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned i
                        const TagTiming& timing, int64_t toNextTag) {
   ByteVector id = frame.mid(0, 4);
   if (id == "MLLT" || id == "ASPI") return ByteVector();
-  if (id == "SEEK") return SeekFrame(frame, version, toNextTag);
+  if (id == "SEEK") {
+    ByteVector seek = SeekFrame(frame, version, toNextTag);
+    return seek.isEmpty() ? seek : InTagForm(seek, tag);
+  }
   ByteVector remade;
-  if (!FrameRemaker::Retime(frame, version, timing, &remade)) return frame;
-  bool unsynchronised = version == 4 && (tag.flags & kUnsynchronised);
-  return unsynchronised ? UnsynchronisedFrame(remade) : remade;
+  switch (FrameRemaker::Remake(ForReading(frame, tag), version, timing, &remade)) {
+    case FrameRemaker::Outcome::Kept:
+      return frame;
+    case FrameRemaker::Outcome::Dropped:
+      return ByteVector();
+    case FrameRemaker::Outcome::Remade:
+      break;
+  }
+  return InTagForm(remade, tag);
 }
 
 ByteVector Edge(const char* mark, unsigned int version, const StoredTag& tag, unsigned char flags,
@@ -169,10 +248,12 @@ unsigned char OutputFlags(const StoredTag& tag, unsigned int version) {
 
 }  // namespace
 
-ByteVector Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTiming& timing,
-                                  int64_t toNextTag) {
+Id3v2Rewriter::Result Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTiming& timing,
+                                             int64_t toNextTag, ByteVector* written) {
+  if (IsCompressedVersion2(tag)) return Result::Nothing;
   StoredTag stored;
-  if (!Parse(tag, &stored)) return ByteVector();
+  if (!Parse(tag, &stored)) return Result::Damaged;
+  ChooseSizes(&stored);
   unsigned int version = stored.version == 2 ? 3 : stored.version;
   ByteVector frames, frame;
   unsigned int at = stored.framesStart;
@@ -180,11 +261,21 @@ ByteVector Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTiming& timing
     ByteVector copied = stored.version == 2 ? InVersion3(frame) : frame;
     if (!copied.isEmpty()) frames.append(OutputFrame(copied, stored, version, timing, toNextTag));
   }
-  if (frames.isEmpty()) return ByteVector();
   unsigned char flags = OutputFlags(stored, version);
   bool footer = flags & kFooter;
-  // A tag with a footer has no padding.
-  frames.resize(frames.size() + (footer ? 0 : stored.body.size() - at), '\0');
+  ByteVector rest = stored.body.mid(at);
+  if (IsPadding(rest)) {
+    if (frames.isEmpty()) return Result::Nothing;
+    // A tag with a footer has no padding.
+    if (!footer) frames.resize(frames.size() + rest.size(), '\0');
+  } else {
+    // What the walk could not read stays as it was; in a 2.2 tag become 2.3
+    // it would read as something else.
+    if (stored.version == 2) return Result::Damaged;
+    frames.append(rest);
+  }
   ByteVector header = Edge("ID3", version, stored, flags, frames.size());
-  return header + frames + (footer ? Edge("3DI", version, stored, flags, frames.size()) : ByteVector());
+  ByteVector trailer = footer ? Edge("3DI", version, stored, flags, frames.size()) : ByteVector();
+  *written = header + frames + trailer;
+  return Result::Written;
 }
