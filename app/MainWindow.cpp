@@ -8,7 +8,6 @@
 #include "EmbedWindow.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
-#include "FpuState.h"
 #include "HangWatchdog.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
@@ -160,7 +159,6 @@ void MainWindow::ButtonPressed(KButton* button) {
 // The job's state says what the worker does; the thread's own flag is only
 // cleared as the thread class expects.
 void MainWindow::Run() {
-  FpuState::Host().Load();  // a new thread's own may differ from the window thread's
   job.Run(display);
   running = false;
 }

@@ -1,5 +1,7 @@
 #include "ProcessingJob.h"
 
+#include "FpuState.h"
+
 ProcessingJob::ProcessingJob()
     : plugin(state),
       preview(state),
@@ -70,6 +72,11 @@ void ProcessingJob::AbandonPrepared() {
 }
 
 void ProcessingJob::Run(JobDisplay& display) {
+  // The decoder and the encoder run with the program's floating-point state,
+  // the one every plug-in call hands back: a new thread's own may differ
+  // from it (Wine starts threads at another x87 precision), and the output
+  // would then depend on whether a plug-in was called.
+  FpuState::Host().Load();
   if (phaseTimer) phaseTimer->Start();
   framesRead = 0;
   positionMs = 0;
