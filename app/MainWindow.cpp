@@ -1,17 +1,24 @@
 #include "MainWindow.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <initializer_list>
 
+#include "AlbumOrder.h"
+#include "BatchSummary.h"
 #include "EmbedWindow.h"
+#include "ExistingOutputsQuestion.h"
 #include "FileDialogs.h"
 #include "FilePath.h"
+#include "InputGatherer.h"
 #include "HangWatchdog.h"
+#include "InputCheck.h"
 #include "ModuleChooser.h"
 #include "PluginCallGuard.h"
 #include "PluginThreads.h"
+#include "WindowPump.h"
 #include "resources/resource.h"
 
 #define VT_WIDE_TEXT(text) L##text
@@ -34,6 +41,11 @@ constexpr DWORD kEndPauseMs = 1000;
 constexpr UINT kShowProgressMessage = WM_APP + 1;
 // The worker's plug-in faulted: the window's thread drops it.
 constexpr UINT kPluginFaultMessage = WM_APP + 2;
+// A batch's worker starts its next input (lParam: the BatchCurrent).
+constexpr UINT kShowCurrentMessage = WM_APP + 3;
+// Posted to itself: the plug-in faulted while the window's thread was inside
+// a call of it that runs a message loop of its own.
+constexpr UINT kLeavePluginCallMessage = WM_APP + 4;
 // How long a plug-in call may take before Stop and the close offer to quit.
 constexpr DWORD kNotRespondingMs = HangWatchdog::kNotRespondingMs;
 // After Stop, how often the window looks whether the plug-in call in hand
@@ -42,9 +54,26 @@ constexpr UINT_PTR kStopWatchTimer = 1;
 constexpr UINT kStopWatchMs = 250;
 const wchar_t kMp3Filter[] = L"MP3 Files (*.mp3)\0*.mp3\0";
 const wchar_t kDllFilter[] = L"DLL Files (*.dll)\0*.dll\0";
+
+struct BatchCurrent {
+  int number;
+  int count;
+  const KString* input;
+};
+
+std::vector<KString> DroppedPaths(HDROP drop) {
+  std::vector<KString> paths;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::vector<wchar_t> path(length + 1, L'\0');
+    if (DragQueryFileW(drop, i, path.data(), length + 1) > 0) paths.push_back(path.data());
+  }
+  return paths;
+}
 }  // namespace
 
-MainWindow::MainWindow() : ipc(job), display(*this) {}
+MainWindow::MainWindow() : batchRun(job, batch), ipc(job), display(*this) {}
 
 MainWindow::~MainWindow() {}
 
@@ -68,6 +97,7 @@ void MainWindow::OnAttached() {
   EmbedWindow::SetOwner(GetHWND());
   winampWindow.Create(&ipc);
   dspHost.SetWinampWindow(winampWindow.GetHWND());
+  DragAcceptFiles(GetHWND(), TRUE);
 }
 
 LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -76,7 +106,35 @@ LRESULT MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   if (message == kPluginFaultMessage) {
+    // Sent by the worker, which waits: the call is left once the plug-in's
+    // loop dispatches what is posted here, and the sender has its answer.
+    if (dspHost.IsInsideCall()) {
+      PostMessageW(window, kLeavePluginCallMessage, 0, 0);
+    } else {
+      AbandonFaultedPlugin();
+    }
+    return 0;
+  }
+  if (message == kLeavePluginCallMessage) {
+    // Dispatched by the plug-in's own loop, with nothing of the program's
+    // between here and the call: leaving it abandons the plug-in and its
+    // window as a fault of its own would, and the call's caller tells the
+    // user. A call that ended first leaves the fault to be told here.
+    if (dspHost.IsInsideCall()) PluginCallGuard::Leave();
     AbandonFaultedPlugin();
+    return 0;
+  }
+  if (message == kShowCurrentMessage) {
+    const BatchCurrent& current = *reinterpret_cast<const BatchCurrent*>(lParam);
+    refusalShown = false;
+    statusText.SetText(KString((std::to_wstring(current.number) + L" of " +
+                                std::to_wstring(current.count) + L": ").c_str()) +
+                       FilePath::NameOf(*current.input));
+    ipc.SetInputPath(*current.input);
+    return 0;
+  }
+  if (message == WM_DROPFILES) {
+    TakeDrop(reinterpret_cast<HDROP>(wParam));
     return 0;
   }
   if (message == WM_TIMER && wParam == kStopWatchTimer) {
@@ -117,22 +175,31 @@ void MainWindow::AttachControls() {
   }
   qualityComboBox.SetSelection(kDefaultQuality);
   progressBar.AttachTo(GetDlgItem(dialog, IDC_PROGRESS));
+  statusText.AttachTo(GetDlgItem(dialog, IDC_STATUS));
   progressBar.SetValue(0);
 }
 
 void MainWindow::Destroy() {
+  if (RefusedInsidePluginCall()) return;
   if (!job.State().IsIdle()) {
+    // The worker tells the job's end after the idle controls are back, so
+    // a close the user sees as allowed waits for it instead of being lost.
+    if (job.State().Phase() == JobPhase::Finishing) closeWhenIdle = true;
     OfferToQuitIfStuck();
     return;
   }
-  if (RefusedInsidePluginCall()) return;
   if (!dspHost.Unload()) TellPluginCrash();
   winampWindow.Destroy();
   job.TearDown();
   EndDialog(GetHWND(), 0);
 }
 
+// Every button but Stop may open a window of the program's (a file dialog,
+// a question, a message): inside a plug-in's call its loop would run on top
+// of the plug-in's, and a fault of the plug-in would jump back past it.
 void MainWindow::ButtonPressed(KButton* button) {
+  bool stops = button == &stopButton || (button == &convertButton && job.State().IsConverting());
+  if (!stops && RefusedInsidePluginCall()) return;
   if (button == &browseInputButton) {
     ChooseInput();
   } else if (button == &playButton) {
@@ -159,7 +226,11 @@ void MainWindow::ButtonPressed(KButton* button) {
 // The job's state says what the worker does; the thread's own flag is only
 // cleared as the thread class expects.
 void MainWindow::Run() {
-  job.Run(display);
+  if (runsBatch) {
+    batchRun.Run(display);
+  } else {
+    job.Run(display);
+  }
   running = false;
 }
 
@@ -175,15 +246,49 @@ void MainWindow::TrackBarMoved(KTrackBar* trackBar) {
 }
 
 void MainWindow::ChooseInput() {
-  if (AskOpenPath(this, L"Open MP3 File...", kMp3Filter, &inputFilePath)) {
-    inputTextBox.SetText(inputFilePath);
-    ipc.SetInputPath(inputFilePath);
+  std::vector<KString> files;
+  if (AskOpenPaths(this, L"Open MP3 File...", kMp3Filter, &files)) TakeInputs(files);
+}
+
+void MainWindow::TakeDrop(HDROP drop) {
+  std::vector<KString> paths = DroppedPaths(drop);
+  DragFinish(drop);
+  if (RefusedInsidePluginCall()) return;
+  if (!job.State().IsIdle()) {
+    Tell(L"Files cannot be added while a preview or conversion runs. Stop it first, then drop "
+         L"them again.",
+         L"Oops!", MB_ICONWARNING);
+    return;
   }
+  WindowPump pump(inputTextBox, L"Adding files: ");
+  InputGatherer gathered(&pump);
+  for (const KString& path : paths) gathered.Add(path);
+  // What the box said before, should the drop hold no input.
+  inputTextBox.SetText(batch.IsBatch() ? batch.Describe() : inputFilePath);
+  if (!gathered.Plugin().IsEmpty()) UsePlugin(gathered.Plugin());
+  TakeInputs(gathered.Files());
+}
+
+void MainWindow::TakeInputs(std::vector<KString> files) {
+  if (files.empty()) return;
+  if (files.size() > 1) {
+    WindowPump pump(inputTextBox, L"Sorting files: ");
+    AlbumOrder::Sort(&files, &pump);
+  }
+  batch.SetInputs(files);
+  inputFilePath = batch.IsBatch() ? KString() : files.front();
+  inputTextBox.SetText(batch.IsBatch() ? batch.Describe() : inputFilePath);
+  outputTextBox.SetText(batch.IsBatch() ? outputFolder : outputFilePath);
+  ipc.SetInputPath(files.front());
 }
 
 // As Windows' own Save dialogs do, an existing file is replaced only when
 // the user says so; the name is checked after ".mp3" has been added.
 void MainWindow::ChooseOutput() {
+  if (batch.IsBatch()) {
+    ChooseOutputFolder();
+    return;
+  }
   KString path = outputFilePath;
   if (!AskSavePath(this, L"Save MP3 File...", &path)) return;
   path = FilePath::WithMp3Extension(path);
@@ -197,14 +302,24 @@ void MainWindow::ChooseOutput() {
   outputTextBox.SetText(outputFilePath);
 }
 
+void MainWindow::ChooseOutputFolder() {
+  KString folder = outputFolder;
+  if (!AskFolder(this, L"Choose Output Folder", &folder)) return;
+  outputFolder = folder;
+  outputTextBox.SetText(outputFolder);
+}
+
 void MainWindow::ChoosePlugin() {
-  if (RefusedInsidePluginCall()) return;
   KString path = dspHost.GetFilePath();
-  if (!AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) return;
+  if (AskOpenPath(this, L"Browse Winamp DSP Plugin", kDllFilter, &path)) UsePlugin(path);
+}
+
+void MainWindow::UsePlugin(const KString& path) {
   if (!dspHost.Unload()) TellPluginCrash();  // and the new choice goes on
   ShowNoPlugin();
   ipc.SetPluginPath(path);
   if (LoadPlugin(path)) dspTextBox.SetText(dspHost.GetDescription());
+  EndRefusals();  // an Init that showed a window of its own
 }
 
 bool MainWindow::LoadPlugin(const KString& path) {
@@ -232,8 +347,9 @@ DspPluginHost::Outcome MainWindow::UseChosenModule() {
 // Configure stays usable during a preview; a fault in the settings window
 // also ends the preview: the worker sees the fault before its next slice.
 void MainWindow::Configure() {
-  if (RefusedInsidePluginCall()) return;
-  if (dspHost.Configure()) return;
+  bool returned = dspHost.Configure();
+  EndRefusals();
+  if (returned) return;
   TellPluginCrash();
   ShowNoPlugin();
 }
@@ -269,11 +385,19 @@ bool MainWindow::RefusedAfterUnload(const wchar_t* button) {
 // A plug-in's settings window that leaves the main window enabled runs
 // inside Config: loading another plug-in, configuring again or closing
 // would unload the library under it.
+// No message box either: its loop would run inside the plug-in's call.
 bool MainWindow::RefusedInsidePluginCall() {
   if (!dspHost.IsInsideCall()) return false;
-  Tell(L"The DSP plug-in's settings window is open. Close it first.", L"Oops!",
-       MB_ICONWARNING);
+  MessageBeep(MB_ICONWARNING);
+  statusText.SetText(L"The DSP plug-in's settings window is open. Close it first.");
+  refusalShown = true;
   return true;
+}
+
+void MainWindow::EndRefusals() {
+  if (!refusalShown) return;
+  refusalShown = false;
+  statusText.SetText(KString());
 }
 
 // A plug-in that takes long per call holds the stop up until its call
@@ -281,7 +405,7 @@ bool MainWindow::RefusedInsidePluginCall() {
 // again.
 void MainWindow::StopJob() {
   job.RequestStop();
-  if (job.State().IsStuckInPlugin(kNotRespondingMs)) {
+  if (!dspHost.IsInsideCall() && job.State().IsStuckInPlugin(kNotRespondingMs)) {
     askedForCall = job.State().PluginCallStart();
     OfferToQuitIfStuck();
   }
@@ -296,7 +420,11 @@ void MainWindow::WatchJob() {
 void MainWindow::WatchStop() {
   if (job.State().IsIdle()) {
     KillTimer(GetHWND(), kStopWatchTimer);
-  } else if (job.State().IsStuckInPlugin(kNotRespondingMs) &&
+    if (closeWhenIdle) {
+      closeWhenIdle = false;
+      PostMessageW(GetHWND(), WM_CLOSE, 0, 0);
+    }
+  } else if (!dspHost.IsInsideCall() && job.State().IsStuckInPlugin(kNotRespondingMs) &&
              job.State().PluginCallStart() != askedForCall) {
     askedForCall = job.State().PluginCallStart();
     OfferToQuitIfStuck();
@@ -306,8 +434,10 @@ void MainWindow::WatchStop() {
 // Yes ends the program at once: the worker cannot be stopped while it is
 // inside the plug-in, and nothing else would end it. Its unfinished output
 // goes first.
+// Not while the window's thread is inside a plug-in call (its settings
+// window): the watch timer asks once the call is over.
 void MainWindow::OfferToQuitIfStuck() {
-  if (!job.State().IsStuckInPlugin(kNotRespondingMs)) return;
+  if (dspHost.IsInsideCall() || !job.State().IsStuckInPlugin(kNotRespondingMs)) return;
   // After the dialog has ended there is no window to own the question.
   HWND owner = IsWindow(GetHWND()) ? GetHWND() : nullptr;
   int answer = MessageBoxW(owner,
@@ -320,30 +450,27 @@ void MainWindow::OfferToQuitIfStuck() {
 }
 
 bool MainWindow::OpenCheckedInput(bool measureLength) {
-  if (!job.OpenInput(inputFilePath)) {
-    Tell(L"Cannot open file!", L"Error", MB_ICONERROR);
-    return false;
-  }
-  if (measureLength) job.MeasureLength();
-  long rate;
-  int channels, encoding;
-  const wchar_t* refusal = nullptr;
+  const wchar_t* refusal = L"Cannot open file!";
   const wchar_t* caption = L"Oops!";
   UINT icon = MB_ICONWARNING;
-  // Not an MP3 at all: the decoder found no format to report.
-  if (!job.GetFormat(&rate, &channels, &encoding)) {
-    refusal = L"Cannot open file!";
-    caption = L"Error";
-    icon = MB_ICONERROR;
-  } else if (mpg123_encsize(encoding) != 2) {
-    refusal = L"Only support 16bit MP3 files!";
-  } else if (channels != 2) {
-    refusal = L"Only support stereo MP3 files!";
-  } else if (rate != 44100) {
-    refusal = L"Only support 44100Hz sample rate MP3 files!";
+  switch (InputCheck::Open(job, inputFilePath, measureLength)) {
+    case InputCheck::Problem::None:
+      return true;
+    case InputCheck::Problem::CannotOpen:
+    case InputCheck::Problem::NotMp3:
+      caption = L"Error";
+      icon = MB_ICONERROR;
+      break;
+    case InputCheck::Problem::Not16Bit:
+      refusal = L"Only support 16bit MP3 files!";
+      break;
+    case InputCheck::Problem::NotStereo:
+      refusal = L"Only support stereo MP3 files!";
+      break;
+    case InputCheck::Problem::Not44100:
+      refusal = L"Only support 44100Hz sample rate MP3 files!";
+      break;
   }
-  if (!refusal) return true;
-  job.CloseInput();
   Tell(refusal, caption, icon);
   return false;
 }
@@ -351,6 +478,10 @@ bool MainWindow::OpenCheckedInput(bool measureLength) {
 void MainWindow::StartPreview() {
   // The previous job's worker may still be finishing (its result box can be
   // up while the window is usable again after another modal box closed).
+  if (batch.IsBatch()) {
+    StartBatch(JobKind::Preview);
+    return;
+  }
   if (!job.State().IsIdle()) return;
   if (RefusedAfterUnload(L"Play")) return;
   if (inputFilePath.IsEmpty()) {
@@ -366,6 +497,7 @@ void MainWindow::StartPreview() {
   }
   ShowPreviewStart();
   WatchJob();
+  runsBatch = false;
   if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();
@@ -376,6 +508,10 @@ void MainWindow::StartPreview() {
 }
 
 void MainWindow::StartConversion() {
+  if (batch.IsBatch()) {
+    StartBatch(JobKind::Conversion);
+    return;
+  }
   if (!job.State().IsIdle()) return;
   if (RefusedAfterUnload(L"Convert")) return;
   if (inputFilePath.IsEmpty()) {
@@ -393,9 +529,7 @@ void MainWindow::StartConversion() {
     return;
   }
   if (!OutputReplaceable()) return;
-  int position = bitRateComboBox.GetSelection();
-  if (position < 0 || position >= kBitRateCount) position = kDefaultBitRatePosition;
-  int bitRate = kBitRates[position].kbps;
+  int bitRate = SelectedBitRate();
   if (!OpenCheckedInput(true)) return;
   if (!job.CreateOutput(outputFilePath)) {
     job.CloseInput();
@@ -409,12 +543,84 @@ void MainWindow::StartConversion() {
   }
   ShowConversionStart();
   WatchJob();
+  runsBatch = false;
   if (!job.Begin() || !Start()) {
     job.AbandonPrepared();
     job.CloseInput();
     ShowIdle();
     Tell(L"Cannot start the conversion!", L"Error", MB_ICONERROR);
   }
+}
+
+int MainWindow::SelectedBitRate() {
+  int position = bitRateComboBox.GetSelection();
+  if (position < 0 || position >= kBitRateCount) position = kDefaultBitRatePosition;
+  return kBitRates[position].kbps;
+}
+
+// Nothing is encoded before every name is settled: after this, nothing
+// interrupts the run. A batch with nothing left to do is only summed up.
+void MainWindow::StartBatch(JobKind kind) {
+  if (!job.State().IsIdle()) return;
+  bool converts = kind == JobKind::Conversion;
+  if (RefusedAfterUnload(converts ? L"Convert" : L"Play")) return;
+  if (converts && outputFolder.IsEmpty()) {
+    Tell(L"Output folder is empty!", L"Oops!", MB_ICONWARNING);
+    return;
+  }
+  if (converts && !OutputFolderWritable()) return;
+  {
+    WindowPump pump(statusText, L"Checking files: ");
+    batch.Check(job, converts ? outputFolder : KString(), &pump);
+    statusText.SetText(KString());
+  }
+  if (converts && !ResolveExistingOutputs()) return;
+  batchRun.Prepare(kind, outputFolder, SelectedBitRate(), qualityComboBox.GetSelection());
+  if (batch.PendingCount() == 0) {
+    BatchSummary summary(batchRun);
+    Tell(summary.Text(), summary.Caption(), summary.Icon());
+    return;
+  }
+  if (!job.BeginSequence(kind)) return;
+  if (converts) {
+    ShowConversionStart();
+  } else {
+    ShowPreviewStart();
+  }
+  WatchJob();
+  runsBatch = true;
+  if (!Start()) {
+    job.EndSequence();
+    SetMarquee(false);
+    ShowIdle();
+    Tell(converts ? L"Cannot start the conversion!" : L"Cannot start the preview!", L"Error",
+         MB_ICONERROR);
+  }
+}
+
+bool MainWindow::OutputFolderWritable() {
+  DWORD error = OutputFile::CheckFolderWritable(outputFolder);
+  if (error == ERROR_SUCCESS) return true;
+  KString text = KString(L"The output folder cannot be written:\n") + outputFolder + L"\n\n" +
+                 OutputFile::DescribeError(error) + L"\n\nChoose another output folder.";
+  Tell(text, L"Oops!", MB_ICONWARNING);
+  return false;
+}
+
+bool MainWindow::ResolveExistingOutputs() {
+  std::vector<size_t> existing = batch.ExistingOutputs();
+  if (existing.empty()) return true;
+  switch (ExistingOutputsQuestion::Ask(GetHWND(), batch, existing)) {
+    case ExistingOutputsQuestion::Answer::Replace:
+      batch.SkipUnreplaceable();
+      return true;
+    case ExistingOutputsQuestion::Answer::Skip:
+      batch.SkipExisting();
+      return true;
+    case ExistingOutputsQuestion::Answer::Cancel:
+      break;
+  }
+  return false;
 }
 
 // A target that a player holds open, or that is read-only, is found before
@@ -503,10 +709,7 @@ void MainWindow::Display::ShowProgress(int percent) {
 void MainWindow::Display::StopMarquee() { owner.SetMarquee(false); }
 
 void MainWindow::Display::ShowPreviewEnd(JobEnding ending) {
-  owner.convertButton.SetEnabled(true);
-  owner.playButton.SetEnabled(true);
-  owner.browseDspButton.SetEnabled(true);
-  owner.stopButton.SetEnabled(false);
+  owner.ShowIdle();
   if (ending == JobEnding::DecoderError) {
     owner.Tell(L"The input file could not be decoded to its end.", L"Error", MB_ICONERROR);
   } else if (ending == JobEnding::PluginFault) {
@@ -517,15 +720,7 @@ void MainWindow::Display::ShowPreviewEnd(JobEnding ending) {
 void MainWindow::Display::ShowConversionEnd(JobEnding ending) {
   Sleep(kEndPauseMs);
   owner.progressBar.SetValue(100);
-  owner.browseInputButton.SetEnabled(true);
-  owner.browseDspButton.SetEnabled(true);
-  owner.configureButton.SetEnabled(true);
-  owner.playButton.SetEnabled(true);
-  owner.stopButton.SetEnabled(false);
-  owner.browseOutputButton.SetEnabled(true);
-  owner.bitRateComboBox.SetEnabled(true);
-  owner.qualityComboBox.SetEnabled(true);
-  owner.convertButton.SetText(L"Convert");
+  owner.ShowIdle();
   switch (ending) {
     case JobEnding::Finished:
       owner.Tell(L"Conversion Success!", L"Success", MB_ICONINFORMATION);
@@ -574,4 +769,26 @@ void MainWindow::TellTagsNotCopied() {
                  OutputFile::DescribeError(job.TagError()) +
                  L"\n\nThe converted file was saved without them:\n" + outputFilePath;
   Tell(text, L"Error", MB_ICONWARNING);
+}
+
+void MainWindow::Display::ShowCurrent(int number, int count, const KString& input) {
+  BatchCurrent current = {number, count, &input};
+  SendMessageW(owner.GetHWND(), kShowCurrentMessage, 0, reinterpret_cast<LPARAM>(&current));
+}
+
+// A faulted plug-in is told first, as after a single job; then the one
+// summary of the whole batch.
+void MainWindow::Display::ShowBatchEnd(const BatchRun& run) {
+  owner.statusText.SetText(KString());
+  if (run.Kind() == JobKind::Preview) {
+    owner.SetMarquee(false);
+  } else {
+    owner.progressBar.SetValue(100);
+  }
+  owner.ShowIdle();
+  if (run.StoppedBy() == JobEnding::PluginFault) {
+    SendMessageW(owner.GetHWND(), kPluginFaultMessage, 0, 0);
+  }
+  BatchSummary summary(run);
+  if (summary.HasNews()) owner.Tell(summary.Text(), summary.Caption(), summary.Icon());
 }

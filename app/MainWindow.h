@@ -1,5 +1,14 @@
 #pragma once
 
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "BatchDisplay.h"
+#include "BatchPlan.h"
+#include "BatchRun.h"
 #include "DspPluginHost.h"
 #include "JobDisplay.h"
 #include "KButton.h"
@@ -41,13 +50,15 @@ class MainWindow : public KHotPluggedDialog,
 
  private:
   // What the worker shows of its job, on the window's controls.
-  class Display : public JobDisplay {
+  class Display : public JobDisplay, public BatchDisplay {
    public:
     explicit Display(MainWindow& window) : owner(window) {}
     void ShowProgress(int percent) override;
     void StopMarquee() override;
     void ShowPreviewEnd(JobEnding ending) override;
     void ShowConversionEnd(JobEnding ending) override;
+    void ShowCurrent(int number, int count, const KString& input) override;
+    void ShowBatchEnd(const BatchRun& run) override;
 
    private:
     MainWindow& owner;
@@ -57,6 +68,18 @@ class MainWindow : public KHotPluggedDialog,
   void ChooseInput();
   void ChooseOutput();
   void ChoosePlugin();
+  void UsePlugin(const KString& path);
+  // Files and folders dropped on the window; a dropped ".dll" is the plug-in.
+  void TakeDrop(HDROP drop);
+  // One input as always, or several: the batch's, in album order.
+  void TakeInputs(std::vector<KString> files);
+  void ChooseOutputFolder();
+  // Every input and output checked, the one question asked, then the
+  // batch's worker started.
+  void StartBatch(JobKind kind);
+  bool OutputFolderWritable();
+  bool ResolveExistingOutputs();
+  int SelectedBitRate();
   void StartPreview();
   void StartConversion();
   bool OutputReplaceable();
@@ -87,13 +110,19 @@ class MainWindow : public KHotPluggedDialog,
   void AbandonFaultedPlugin();
   void TellPluginCrash();
   void ShowNoPlugin();
+  // While the window's thread is inside a plug-in call (a settings window
+  // with a loop of its own), what could unload the plug-in or open a window
+  // of the program's is refused in the status line.
   bool RefusedInsidePluginCall();
+  // The call is over: the refusal goes from the status line.
+  void EndRefusals();
   // After a plug-in was dropped: tells how to go on, once; the next job
   // runs without a plug-in.
   bool RefusedAfterUnload(const wchar_t* button);
   void StopJob();
   // While a job runs: asks once per call when the plug-in hangs (one that
-  // swallows its own faults too), whether or not Stop was pressed.
+  // swallows its own faults too), whether or not Stop was pressed; closes
+  // the window once the job is over if a close was put off.
   void WatchStop();
   void WatchJob();
   // A plug-in call that does not return: the user may end the program.
@@ -114,14 +143,26 @@ class MainWindow : public KHotPluggedDialog,
   KComboBox qualityComboBox;
   KTrackBar volumeTrackBar;
   KProgressBar progressBar;
+  // "3 of 12: 03 Time.mp3" while a batch runs.
+  KComponent statusText;
   KIcon windowIcon;
   KString inputFilePath;
   KString outputFilePath;
   ProcessingJob job;
+  // With several inputs: the batch, and where its outputs go.
+  BatchPlan batch;
+  BatchRun batchRun;
+  KString outputFolder;
+  // What the next worker runs: the batch or the single job.
+  bool runsBatch = false;
   DspPluginHost dspHost;
   WinampIpc ipc;
   WinampWindow winampWindow;
   Display display;
   // The hung call the user was asked about.
   DWORD askedForCall = 0;
+  // A close that came while the worker was telling the job's end.
+  bool closeWhenIdle = false;
+  // The status line shows a refusal inside a plug-in call.
+  bool refusalShown = false;
 };

@@ -1,4 +1,4 @@
-# Finds libmpg123, LAME, libao, TagLib and zlib through CMAKE_PREFIX_PATH
+# Finds libmpg123, LAME, libao, TagLib, zlib and libebur128 through CMAKE_PREFIX_PATH
 # (the project's dependency cache, or an MSYS2 mingw32 prefix) and makes
 # imported targets. The Windows system libraries each one needs are named
 # here because the static builds' pkg-config files do not say all of them.
@@ -23,6 +23,8 @@ vt_find_library(Vellumtone::ao ao/ao.h ao winmm ksuser)
 vt_find_library(Vellumtone::zlib zlib.h libz.a)
 vt_find_library(Vellumtone::taglib taglib/id3v2tag.h libtag.a Vellumtone::zlib)
 set_property(TARGET Vellumtone::taglib APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC)
+# The output's loudness, for the ReplayGain values in its tags; static too.
+vt_find_library(Vellumtone::ebur128 ebur128.h libebur128.a)
 
 # LAME's own command-line encoder: the reference of the benchmark.
 find_program(VELLUMTONE_LAME_EXE lame.exe NO_CMAKE_SYSTEM_PATH)

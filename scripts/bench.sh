@@ -8,14 +8,26 @@
 # --preview-only measures only the preview and replaces that section of
 # BENCHMARKS.md, keeping the rest; --end-only likewise the end of a
 # conversion (further arguments go to the benchmark program, e.g.
-# --repeat 3).
+# --repeat 3). --batch-only measures only a batch against its single
+# conversions and its memory, and replaces that section (arguments go to
+# vellumtone_batch_bench, e.g. --seconds 30 --rounds 1). --guard-only
+# likewise measures only the floating-point guard around plug-in calls
+# (arguments go to vellumtone_guard_bench).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/common.sh"
 
 preview_only=0
 end_only=0
-if [[ ${1:-} == --preview-only ]]; then
+batch_only=0
+guard_only=0
+if [[ ${1:-} == --batch-only ]]; then
+  batch_only=1
+  shift
+elif [[ ${1:-} == --guard-only ]]; then
+  guard_only=1
+  shift
+elif [[ ${1:-} == --preview-only ]]; then
   preview_only=1
   shift
 elif [[ ${1:-} == --end-only ]]; then
@@ -30,8 +42,27 @@ vt_start_sound_server
 vt_start_wineserver
 
 report=$root/BENCHMARKS.md
-(($# == 0 || end_only)) || report=$VT_BUILD/bench/BENCHMARKS.md
+(($# == 0 || end_only || batch_only || guard_only)) || report=$VT_BUILD/bench/BENCHMARKS.md
 mkdir -p "$VT_BUILD/bench"
+# A section of its own program's goes last, in place of the old one:
+# replace_section HEADING PROGRAM ARGUMENTS...
+replace_section() {
+  local heading=$1 program=$2
+  shift 2
+  wine "$VT_BUILD/tests/bench/$program.exe" --out "$session/section.md" "$@"
+  awk -v heading="## $heading" '$0 == heading { skip = 1; next } /^## / { skip = 0 } !skip' \
+    "$report" >"$session/report.md"
+  { cat "$session/report.md"; echo; cat "$session/section.md"; } >"$report"
+}
+replace_batch_section() { replace_section "Batch conversion" vellumtone_batch_bench "$@"; }
+replace_guard_section() {
+  replace_section "The floating-point guard around plug-in calls" vellumtone_guard_bench "$@"
+}
+if ((batch_only || guard_only)); then
+  if ((batch_only)); then replace_batch_section "$@"; else replace_guard_section "$@"; fi
+  echo "Report: $report"
+  exit 0
+fi
 if ((end_only)); then
   wine "$VT_BUILD/tests/bench/vellumtone_bench.exe" --end-only --out "$session/end.md" "$@"
   # The new section takes the old one's place, before the preview's.
@@ -106,4 +137,5 @@ fi
     cat "$root/tests/bench/preview-before.md"
   fi
 } >"$report"
+(($# > 0)) || { replace_guard_section; replace_batch_section; }
 echo "Report: $report"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds libmpg123, LAME (library and its command-line encoder), libao, zlib
-# and TagLib (with zlib) as static 32-bit Windows libraries from Debian's source packages,
+# Builds libmpg123, LAME (library and its command-line encoder), libao, zlib,
+# TagLib (with zlib) and libebur128 as static 32-bit Windows libraries from
+# Debian's source packages,
 # all of them as releases (NDEBUG: no library assertion can put up a box in
 # the user's program), into a cache
 # folder outside the repository. Prints the install prefix on its last line.
@@ -17,15 +18,20 @@ declare -A orig_sha=(
   [libao_1.2.2+20180113.orig.tar.gz]=cc9e68134e74f62a1feb6d07e4a0fb565351d80205d1e5d48d540b6abc4cf07d
   [taglib_1.13.orig.tar.gz]=58f08b4db3dc31ed152c04896ee9172d22052bc7ef12888028c01d8b1d60ade0
   [zlib_1.2.13.dfsg.orig.tar.bz2]=71feb7947e3c00ef125f83b79a4e529bde31171e5babe48b391f06758d1ab0a1
+  [libebur128_1.2.6.orig.tar.gz]=baa7fc293a3d4651e244d8022ad03ab797ca3c2ad8442c43199afe8059faa613
 )
 # The source packages as apt-get source names them. zlib's version is given:
 # bookworm's security update of it is not on every mirror, and its fix is to
 # minizip, which is not built.
-source_packages=(mpg123 lame libao taglib zlib=1:1.2.13.dfsg-1)
+source_packages=(mpg123 lame libao taglib zlib=1:1.2.13.dfsg-1 libebur128)
 # Debian's own packaging patches that do not apply to a Windows build:
 # TagLib's bundled utf8-cpp instead of Debian's package, and taglib-config's
 # dpkg lookup.
 skipped_patches=" 0001-Use-system-libutf8cpp-library.patch 0002-Make-taglib-config-arch-independent.patch "
+# Built from the orig tarball alone, without Debian's part: libebur128's
+# Debian part cannot be had from every mirror, and a build must not depend
+# on whether it came.
+orig_only=" libebur128 "
 
 
 # LAME's configure cannot read the MinGW gcc version and would build at -O0;
@@ -41,9 +47,12 @@ ZLIB_CFLAGS="-O2 -DNDEBUG"
 # Static, with zlib (so that a compressed ID3v2 frame which must be written
 # anew can be read), without its bindings, tests and examples.
 TAGLIB_CXXFLAGS="-O2 -DNDEBUG"
+# The loudness meter's K-weighting filter in SSE2 (-mfpmath=sse): the library
+# then flushes denormals through MXCSR, and puts the caller's MXCSR back.
+EBUR128_CFLAGS="-O2 -msse -msse2 -mfpmath=sse -DNDEBUG"
 
 key=$( { vt_toolchain_id; printf '%s\n' "${orig_sha[@]}" | sort; \
-         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS|$ZLIB_CFLAGS|$TAGLIB_CXXFLAGS"; \
+         echo "$OPT_CFLAGS|$MPG123_CFLAGS|$AO_CFLAGS|$ZLIB_CFLAGS|$TAGLIB_CXXFLAGS|$EBUR128_CFLAGS"; \
          cat "$0" "$here"/patches/*.patch; } | sha256sum | cut -c1-16)
 prefix=$VT_CACHE/deps/$key
 if [[ -f $prefix/.complete ]]; then
@@ -90,6 +99,7 @@ fetch_sources() {
 unpack() {
   local pkg=$1 dir=$work/$1
   local tarballs=("$src/${pkg}_"*.orig.tar.*) debian=("$src/${pkg}_"*.debian.tar.*)
+  [[ $orig_only == *" $pkg "* ]] && debian=()
   mkdir -p "$dir"
   tar -xf "${tarballs[0]}" -C "$dir" --strip-components=1
   if ((${#debian[@]})); then
@@ -184,6 +194,19 @@ build_taglib() {
   cmake --install "$work/taglib/build" >&2
 }
 
+# The library alone, static, with its own copy of queue.h (MinGW has none);
+# its math library is looked for among the cross compiler's, never the host's.
+build_libebur128() {
+  unpack libebur128
+  cmake -S "$work/libebur128" -B "$work/libebur128/build" -G Ninja \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER="$VT_CC" \
+    -DCMAKE_FIND_ROOT_PATH=/usr/$VT_HOST -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="$EBUR128_CFLAGS" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DENABLE_TESTS=OFF >&2
+  cmake --build "$work/libebur128/build" -j"$(nproc)" >&2
+  cmake --install "$work/libebur128/build" >&2
+}
+
 # A library that still calls the C runtime's assert would show its
 # "Assertion failed!" box and end the user's program.
 check_no_asserts() {
@@ -201,6 +224,7 @@ fetch_sources
 (build_libao)
 (build_zlib)
 (build_taglib)
+(build_libebur128)
 check_no_asserts
 rm -rf "$work"
 touch "$prefix/.complete"

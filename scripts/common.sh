@@ -15,6 +15,13 @@ vt_pinned_sources() {
     "$(dirname "${BASH_SOURCE[0]}")/build-deps.sh"
 }
 
+# The source packages that build-deps.sh builds from their orig tarballs
+# alone, without Debian's part, one a line.
+vt_orig_only_packages() {
+  sed -n 's/^orig_only="\(.*\)"$/\1/p' "$(dirname "${BASH_SOURCE[0]}")/build-deps.sh" | tr ' ' '\n' |
+    sed '/^$/d'
+}
+
 # The project's version in the tree of commit $2 of repository $1.
 vt_version_at() {
   git -C "$1" show "$2:CMakeLists.txt" |

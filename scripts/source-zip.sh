@@ -42,6 +42,8 @@ add_package() {
   cp "$src/$orig" "$deb/"
   for dsc in "$src/${pkg}"_*.dsc; do
     cp "$dsc" "$deb/"
+    # What is built from its orig tarball alone needs no Debian part.
+    [[ $orig_only == *" $pkg "* ]] && continue
     for part in "$src/${pkg}"_*.debian.tar.* "$src/${pkg}"_*.diff.gz; do
       [[ $(dsc_sum "$dsc" "${part##*/}") == $(sha256sum <"$part" | cut -c1-64) ]] ||
         fail "${part##*/} does not match the sum in ${dsc##*/}"
@@ -50,6 +52,7 @@ add_package() {
   done
 }
 
+orig_only=" $(vt_orig_only_packages | tr '\n' ' ') "
 while read -r orig sum; do add_package "$orig" "$sum"; done < <(vt_pinned_sources)
 
 cat >"$deb/README.txt" <<TEXT
@@ -61,7 +64,9 @@ tarball (its SHA-256 sum is pinned in build-deps.sh), then the patches in
 Debian's part of the source package (<package>_*.debian.tar.*; the .dsc
 gives the Debian version and the sums), then the project's own patches in
 scripts/patches/. libao's Debian part is an old-style .diff.gz, which is not
-applied: libao is built from its orig tarball and the project's patch. To build from these files without downloading anything,
+applied: libao is built from its orig tarball and the project's patch.
+libebur128 is built from its orig tarball alone, and its Debian part is not
+here. To build from these files without downloading anything,
 copy them into the folder build-deps.sh downloads to
 (~/.cache/mp3vellumtone/sources, or \$VELLUMTONE_CACHE/sources) and run
 bash scripts/test.sh or bash scripts/package.sh as README.md describes.

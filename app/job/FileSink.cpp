@@ -1,5 +1,6 @@
 #include "FileSink.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "TagCopier.h"
@@ -16,6 +17,8 @@ FileSink::FileSink()
       mp3Buffer(nullptr),
       mp3BufferSize(0),
       tagError(ERROR_SUCCESS),
+      keepStopped(true),
+      diskFull(false),
       sampleRate(0),
       framesEncoded(0),
       encoderDelay(-1),
@@ -24,6 +27,7 @@ FileSink::FileSink()
 FileSink::~FileSink() { Close(); }
 
 bool FileSink::Create(const KString& target, const KString& inputPath) {
+  diskFull = false;
   tags.ReadFrom(inputPath);
   return output.Create(target);
 }
@@ -46,6 +50,8 @@ bool FileSink::Prepare(int kbps, int quality, long rate, size_t maxFrames) {
   lame_set_mode(encoder, STEREO);
   lame_set_brate(encoder, kbps);
   lame_init_params(encoder);
+  meter.Stop();
+  if (tags.NeedsLoudness()) meter.Start(sampleRate);
   return true;
 }
 
@@ -58,12 +64,14 @@ void FileSink::CloseEncoder() {
 
 void FileSink::Close() {
   CloseEncoder();
+  meter.Stop();
   output.Discard();
 }
 
 JobEnding FileSink::Take(AudioBlock block) {
   if (block.IsEmpty()) return JobEnding::Finished;
   framesEncoded += static_cast<int64_t>(block.frames);
+  meter.Add(block);
   return Write(lame_encode_buffer_interleaved(encoder, block.samples,
                                               static_cast<int>(block.frames), mp3Buffer,
                                               static_cast<int>(mp3BufferSize)));
@@ -89,7 +97,8 @@ JobEnding FileSink::Finish(JobEnding ending, PassedFrames passed) {
   encoderDelay = lame_get_encoder_delay(encoder);
   encoderPadding = lame_get_encoder_padding(encoder);
   CloseEncoder();
-  if (ending != JobEnding::Finished && ending != JobEnding::Aborted) {
+  bool placed = ending == JobEnding::Finished || (ending == JobEnding::Aborted && keepStopped);
+  if (!placed) {
     output.Discard();
     return ending;
   }
@@ -103,10 +112,12 @@ JobEnding FileSink::Place(JobEnding ending, PassedFrames passed) {
   TagTiming timing = {passed.input, framesEncoded, passed.tail, sampleRate, encoderDelay,
                       encoderPadding};
   if (!output.Close()) {
+    NoteWriteFailure();
     output.Discard();
     return JobEnding::WriteError;
   }
-  tagError = tags.WriteTo(output.TemporaryPath(), timing);
+  tagError = tags.WriteTo(output.TemporaryPath(), timing, meter.Result());
+  meter.Stop();
   switch (output.Commit()) {
     case OutputFile::Placed::AtTarget:
       return tagError == ERROR_SUCCESS ? ending : JobEnding::TagsNotCopied;
@@ -122,7 +133,14 @@ JobEnding FileSink::Place(JobEnding ending, PassedFrames passed) {
 JobEnding FileSink::Write(int count) {
   if (count < 0) return JobEnding::EncoderError;
   if (count > 0 && fwrite(mp3Buffer, static_cast<size_t>(count), 1, output.Stream()) != 1) {
+    NoteWriteFailure();
     return JobEnding::WriteError;
   }
   return JobEnding::Finished;
+}
+
+void FileSink::NoteWriteFailure() {
+  DWORD error = GetLastError();
+  diskFull = diskFull || errno == ENOSPC || error == ERROR_DISK_FULL ||
+             error == ERROR_HANDLE_DISK_FULL;
 }

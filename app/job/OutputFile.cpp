@@ -48,6 +48,23 @@ DWORD OutputFile::CheckReplaceable(const KString& target) {
   return ERROR_SUCCESS;
 }
 
+// A file of its own is made and removed again: only that answers for
+// shares, permissions and read-only media alike.
+DWORD OutputFile::CheckFolderWritable(const KString& folder) {
+  DWORD attributes = GetFileAttributesW(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
+  wchar_t name[64];
+  swprintf(name, 64, L"~vellumtone-check-%lu-%lu.tmp", GetCurrentProcessId(), GetTickCount());
+  bool separated = folder.LastCharIs(L'\\') || folder.LastCharIs(L'/');
+  KString probe = KString(folder) + (separated ? L"" : L"\\") + name;
+  HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  CloseHandle(file);
+  return ERROR_SUCCESS;
+}
+
 KString OutputFile::DescribeError(DWORD error) {
   wchar_t text[512] = L"";
   DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -26,6 +26,8 @@ class OutputFile {
   // ERROR_SUCCESS when `target` is not there or can be replaced; else why
   // not: open in another program without delete sharing, or read-only.
   static DWORD CheckReplaceable(const KString& target);
+  // ERROR_SUCCESS when a new file can be made in `folder`; else why not.
+  static DWORD CheckFolderWritable(const KString& folder);
   // The system's text for an error code, without its line break.
   static KString DescribeError(DWORD error);
 

@@ -72,6 +72,24 @@ void ProcessingJob::AbandonPrepared() {
 }
 
 void ProcessingJob::Run(JobDisplay& display) {
+  file.KeepStopped(true);
+  JobEnding ending = Process(display);
+  bool stopped = state.Finish();
+  if (ending == JobEnding::Finished && stopped) ending = JobEnding::Aborted;
+  End(ending, display);
+  state.End();
+}
+
+// In a sequence the next input would follow a stopped one, so its part
+// file is no result of its own.
+JobEnding ProcessingJob::RunNext(JobDisplay& display) {
+  file.KeepStopped(false);
+  JobEnding ending = Process(display);
+  if (ending == JobEnding::Finished && state.IsStopping()) ending = JobEnding::Aborted;
+  return End(ending, display);
+}
+
+JobEnding ProcessingJob::Process(JobDisplay& display) {
   // The decoder and the encoder run with the program's floating-point state,
   // the one every plug-in call hands back: a new thread's own may differ
   // from it (Wine starts threads at another x87 precision), and the output
@@ -86,10 +104,7 @@ void ProcessingJob::Run(JobDisplay& display) {
   progress.Start(sink == &file ? &display : nullptr, totalLength);
   JobEnding ending = RunBlocks();
   progress.Offer(input.Position(), true);
-  bool stopped = state.Finish();
-  if (ending == JobEnding::Finished && stopped) ending = JobEnding::Aborted;
-  End(ending, display);
-  state.End();
+  return ending;
 }
 
 // Read, process, fade in, sink, progress, until the input's end or Stop.
@@ -144,7 +159,7 @@ JobEnding ProcessingJob::Emit(AudioBlock processed) {
 
 // Everything the job opened is closed before the idle controls come back,
 // so a job started from them never meets this one's decoder or device.
-void ProcessingJob::End(JobEnding ending, JobDisplay& display) {
+JobEnding ProcessingJob::End(JobEnding ending, JobDisplay& display) {
   bool isPreview = sink == &preview;
   if (isPreview) display.StopMarquee();
   ending = sink->Finish(ending, PassedFrames{framesRead, plugin.TailFrames()});
@@ -157,6 +172,7 @@ void ProcessingJob::End(JobEnding ending, JobDisplay& display) {
   } else {
     display.ShowConversionEnd(ending);
   }
+  return ending;
 }
 
 int ProcessingJob::PositionMs() const { return state.IsIdle() ? -1 : positionMs.load(); }

@@ -67,6 +67,18 @@ class ProcessingJob : public PlaybackFacts {
   // The worker's part: the block loop and the end phase of the job, which
   // ends Idle.
   void Run(JobDisplay& display);
+
+  // Several inputs as one job (a batch): the phase goes Running once, each
+  // input is prepared and run by the worker with RunNext, and EndSequence
+  // ends it. Between inputs the job stays Running, so Stop ends the whole
+  // sequence and plug-ins hear that sound goes on.
+  bool BeginSequence(JobKind kind) { return state.Begin(kind); }
+  // One prepared input to its end, told to `display` as a single job's end
+  // would be; returns that ending. A stopped conversion's file is removed.
+  JobEnding RunNext(JobDisplay& display);
+  // Running or Stopping → Finishing; true when Stop had been pressed.
+  bool FinishSequence() { return state.Finish(); }
+  void EndSequence() { state.End(); }
   // Stop: the loop ends at the next slice.
   void RequestStop() { state.RequestStop(); }
 
@@ -85,6 +97,8 @@ class ProcessingJob : public PlaybackFacts {
   DWORD OutputMoveError() const { return file.MoveError(); }
   // After a job that ended TagsNotCopied: why.
   DWORD TagError() const { return file.TagError(); }
+  // After a conversion that ended WriteError: whether the disk was full.
+  bool OutputDiskFull() const { return file.DiskFull(); }
   std::atomic<int>& Volume() { return preview.Volume(); }
 
   // What Winamp's plug-ins may ask about the job.
@@ -104,7 +118,10 @@ class ProcessingJob : public PlaybackFacts {
   // and the sink.
   JobEnding Drain();
   JobEnding Emit(AudioBlock processed);
-  void End(JobEnding ending, JobDisplay& display);
+  // From the stages' start through the block loop.
+  JobEnding Process(JobDisplay& display);
+  // Closes the job's stages and tells `display`; returns the final ending.
+  JobEnding End(JobEnding ending, JobDisplay& display);
   void Lap(BlockPhase phase) {
     if (phaseTimer) phaseTimer->Lap(phase);
   }

@@ -19,6 +19,7 @@
 #define IDC_PLAY 1014
 #define IDC_STOP 1015
 #define IDC_QUALITY 1016
+#define IDC_STATUS 1017
 
 #define IDD_MODULES 103
 #define IDC_MODULE_LIST 1101

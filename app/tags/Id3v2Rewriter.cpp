@@ -1,8 +1,11 @@
 #include "Id3v2Rewriter.h"
 
+#include <vector>
+
 #include <taglib/id3v2synchdata.h>
 
 #include "FrameRemaker.h"
+#include "LoudnessFrames.h"
 
 using TagLib::ByteVector;
 namespace SynchData = TagLib::ID3v2::SynchData;
@@ -210,24 +213,55 @@ ByteVector SeekFrame(const ByteVector& frame, unsigned int version, int64_t toNe
          ByteVector(1, '\0') + data;
 }
 
-ByteVector OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned int version,
-                       const TagTiming& timing, int64_t toNextTag) {
+// What the output's tag has of `frame`: `out` empty when nothing. False
+// when the frame holds a value that cannot be made true for the output.
+bool OutputFrame(const ByteVector& frame, const StoredTag& tag, unsigned int version,
+                 const OutputFacts& facts, ByteVector* out) {
   ByteVector id = frame.mid(0, 4);
-  if (id == "MLLT" || id == "ASPI") return ByteVector();
+  *out = ByteVector();
+  if (id == "MLLT" || id == "ASPI") return true;
   if (id == "SEEK") {
-    ByteVector seek = SeekFrame(frame, version, toNextTag);
-    return seek.isEmpty() ? seek : InTagForm(seek, tag);
+    ByteVector seek = SeekFrame(frame, version, facts.toNextTag);
+    if (!seek.isEmpty()) *out = InTagForm(seek, tag);
+    return true;
   }
-  ByteVector remade;
-  switch (FrameRemaker::Remake(ForReading(frame, tag), version, timing, &remade)) {
-    case FrameRemaker::Outcome::Kept:
-      return frame;
-    case FrameRemaker::Outcome::Dropped:
-      return ByteVector();
-    case FrameRemaker::Outcome::Remade:
+  ByteVector read = ForReading(frame, tag), remade;
+  switch (LoudnessFrames::Remake(read, version, facts.loudness, &remade)) {
+    case LoudnessFrames::Outcome::Remade:
+      *out = InTagForm(remade, tag);
+      return true;
+    case LoudnessFrames::Outcome::Dropped:
+      return true;
+    case LoudnessFrames::Outcome::Unknowable:
+      return false;
+    case LoudnessFrames::Outcome::NotLoudness:
       break;
   }
-  return InTagForm(remade, tag);
+  switch (FrameRemaker::Remake(read, version, facts.timing, &remade)) {
+    case FrameRemaker::Outcome::Kept:
+      *out = frame;
+      break;
+    case FrameRemaker::Outcome::Dropped:
+      break;
+    case FrameRemaker::Outcome::Remade:
+      *out = InTagForm(remade, tag);
+      break;
+  }
+  return true;
+}
+
+// Each frame of the tag as stored (2.2 frames under their 2.3 names), and
+// where the walk over them ended.
+std::vector<ByteVector> StoredFrames(const StoredTag& stored, unsigned int* end) {
+  std::vector<ByteVector> frames;
+  ByteVector frame;
+  unsigned int at = stored.framesStart;
+  for (; NextFrame(stored, at, &frame); at += frame.size()) {
+    ByteVector copied = stored.version == 2 ? InVersion3(frame) : frame;
+    if (!copied.isEmpty()) frames.push_back(copied);
+  }
+  *end = at;
+  return frames;
 }
 
 ByteVector Edge(const char* mark, unsigned int version, const StoredTag& tag, unsigned char flags,
@@ -248,18 +282,18 @@ unsigned char OutputFlags(const StoredTag& tag, unsigned int version) {
 
 }  // namespace
 
-Id3v2Rewriter::Result Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTiming& timing,
-                                             int64_t toNextTag, ByteVector* written) {
+Id3v2Rewriter::Result Id3v2Rewriter::Rewrite(const ByteVector& tag, const OutputFacts& facts,
+                                             ByteVector* written) {
   if (IsCompressedVersion2(tag)) return Result::Nothing;
   StoredTag stored;
   if (!Parse(tag, &stored)) return Result::Damaged;
   ChooseSizes(&stored);
   unsigned int version = stored.version == 2 ? 3 : stored.version;
-  ByteVector frames, frame;
-  unsigned int at = stored.framesStart;
-  for (; NextFrame(stored, at, &frame); at += frame.size()) {
-    ByteVector copied = stored.version == 2 ? InVersion3(frame) : frame;
-    if (!copied.isEmpty()) frames.append(OutputFrame(copied, stored, version, timing, toNextTag));
+  unsigned int at = 0;
+  ByteVector frames, out;
+  for (const ByteVector& frame : StoredFrames(stored, &at)) {
+    if (!OutputFrame(frame, stored, version, facts, &out)) return Result::Damaged;
+    frames.append(out);
   }
   unsigned char flags = OutputFlags(stored, version);
   bool footer = flags & kFooter;
@@ -278,4 +312,15 @@ Id3v2Rewriter::Result Id3v2Rewriter::Rewrite(const ByteVector& tag, const TagTim
   ByteVector trailer = footer ? Edge("3DI", version, stored, flags, frames.size()) : ByteVector();
   *written = header + frames + trailer;
   return Result::Written;
+}
+
+bool Id3v2Rewriter::NeedsMeasuring(const ByteVector& tag) {
+  StoredTag stored;
+  if (IsCompressedVersion2(tag) || !Parse(tag, &stored)) return false;
+  ChooseSizes(&stored);
+  unsigned int version = stored.version == 2 ? 3 : stored.version, end = 0;
+  for (const ByteVector& frame : StoredFrames(stored, &end)) {
+    if (LoudnessFrames::NeedsMeasuring(ForReading(frame, stored), version)) return true;
+  }
+  return false;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ApeTagRewriter.h"
 #include "BlockFile.h"
 #include "Id3v2Rewriter.h"
 
@@ -53,40 +54,70 @@ bool TagCopier::ReadFrom(const wchar_t* input) {
   return readError == ERROR_SUCCESS;
 }
 
-// The blocks after the audio first: the front tag's SEEK points at what
-// the output has after its audio.
-DWORD TagCopier::Render(int64_t audioBytes, const TagTiming& timing, Rendered* tags) const {
+bool TagCopier::NeedsLoudness() const {
+  if (Id3v2Rewriter::NeedsMeasuring(blocks.Front())) return true;
   for (const TagBlocks::Block& block : blocks.End()) {
-    if (block.kind != TagBlocks::Kind::Id3v2) {
-      tags->end.push_back(block);
-      continue;
-    }
-    TagBlocks::Block written = {block.kind, ByteVector()};
-    switch (Id3v2Rewriter::Rewrite(block.bytes, timing, -1, &written.bytes)) {
-      case Id3v2Rewriter::Result::Written:
-        tags->end.push_back(written);
-        break;
-      case Id3v2Rewriter::Result::Nothing:
-        break;
-      case Id3v2Rewriter::Result::Damaged:
-        return ERROR_INVALID_DATA;
+    bool id3v2 = block.kind == TagBlocks::Kind::Id3v2;
+    if (id3v2 && Id3v2Rewriter::NeedsMeasuring(block.bytes)) return true;
+    if (block.kind == TagBlocks::Kind::Ape && ApeTagRewriter::NeedsMeasuring(block.bytes)) {
+      return true;
     }
   }
+  return false;
+}
+
+// The blocks after the audio first: the front tag's SEEK points at what
+// the output has after its audio.
+DWORD TagCopier::Render(int64_t audioBytes, OutputFacts facts, Rendered* tags) const {
+  facts.toNextTag = -1;  // an appended tag is the last ID3v2 tag
+  for (const TagBlocks::Block& block : blocks.End()) {
+    DWORD rendered = RenderEnd(block, facts, tags);
+    if (rendered != ERROR_SUCCESS) return rendered;
+  }
   if (blocks.Front().isEmpty()) return ERROR_SUCCESS;
-  int64_t toNextTag = ToAppendedTag(tags->end, audioBytes);
-  Id3v2Rewriter::Result front =
-      Id3v2Rewriter::Rewrite(blocks.Front(), timing, toNextTag, &tags->front);
+  facts.toNextTag = ToAppendedTag(tags->end, audioBytes);
+  Id3v2Rewriter::Result front = Id3v2Rewriter::Rewrite(blocks.Front(), facts, &tags->front);
   return front == Id3v2Rewriter::Result::Damaged ? ERROR_INVALID_DATA : ERROR_SUCCESS;
 }
 
-DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing) const {
+// ID3v2 and APEv2 as their rewriters make them, the rest as it is.
+DWORD TagCopier::RenderEnd(const TagBlocks::Block& block, const OutputFacts& facts,
+                           Rendered* tags) {
+  TagBlocks::Block written = {block.kind, ByteVector()};
+  switch (block.kind) {
+    case TagBlocks::Kind::Ape:
+      if (ApeTagRewriter::Rewrite(block.bytes, facts.loudness, &written.bytes) !=
+          ApeTagRewriter::Result::Written) {
+        return ERROR_INVALID_DATA;
+      }
+      break;
+    case TagBlocks::Kind::Id3v2:
+      switch (Id3v2Rewriter::Rewrite(block.bytes, facts, &written.bytes)) {
+        case Id3v2Rewriter::Result::Written:
+          break;
+        case Id3v2Rewriter::Result::Nothing:
+          return ERROR_SUCCESS;
+        case Id3v2Rewriter::Result::Damaged:
+          return ERROR_INVALID_DATA;
+      }
+      break;
+    default:
+      written.bytes = block.bytes;
+      break;
+  }
+  tags->end.push_back(written);
+  return ERROR_SUCCESS;
+}
+
+DWORD TagCopier::WriteTo(const wchar_t* output, const TagTiming& timing,
+                         const TrackLoudness& loudness) const {
   if (readError != ERROR_SUCCESS) return readError;
   if (blocks.IsEmpty()) return ERROR_SUCCESS;
   BlockFile audio;
   int64_t audioBytes = audio.OpenOwnToRead(output) ? audio.Size() : -1;
   if (audioBytes < 0) return audio.Error();
   Rendered tags;
-  DWORD rendered = Render(audioBytes, timing, &tags);
+  DWORD rendered = Render(audioBytes, OutputFacts{timing, loudness, -1}, &tags);
   if (rendered != ERROR_SUCCESS) return rendered;
   if (tags.front.isEmpty() && tags.end.empty()) return ERROR_SUCCESS;
   std::wstring tagged = std::wstring(output) + kTaggedSuffix;

@@ -61,9 +61,11 @@ class GuardedModule {
     return PluginCallGuard::Run(call);
   }
   // On the thread where the fault happened, right after it.
+  // The first fault is the one told: a call left afterwards (see
+  // PluginCallGuard::Leave) keeps what that one tried.
   void MarkFaulted() {
-    endAttempt_ = PluginExitTrap::TakeAttempt();
-    faulted_ = true;
+    const wchar_t* attempt = PluginExitTrap::TakeAttempt();
+    if (!faulted_.exchange(true)) endAttempt_ = attempt;
   }
 
  private:

@@ -85,3 +85,10 @@ __attribute__((noinline)) bool PluginCallGuard::Run(void (*call)(void*), void* c
 }
 
 bool PluginCallGuard::IsInsideCall() { return callDepth > 0; }
+
+// Any code reaches the guard's handler; one of the program's own keeps it
+// apart from the plug-ins' codes should it ever be looked at.
+void PluginCallGuard::Leave() {
+  constexpr DWORD kLeaveCode = 0xE0564C56;
+  for (;;) RaiseException(kLeaveCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+}

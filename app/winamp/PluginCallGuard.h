@@ -37,6 +37,13 @@ class PluginCallGuard {
   // thread, lent to the plug-in.
   static bool IsInsideCall();
 
+  // Ends the guarded call this thread is inside, from the program's own
+  // code that the call reached (a message the plug-in's own loop
+  // dispatched), as a fault there would: its Run returns false. For a
+  // plug-in abandoned while its settings window's loop runs on the window's
+  // thread; nothing else would ever end that loop.
+  [[noreturn]] static void Leave();
+
   // The same for any callable without arguments.
   template <typename Call>
   static bool Run(Call& call) {

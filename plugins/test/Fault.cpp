@@ -1,6 +1,7 @@
 // A plug-in that is simply broken: it faults in one entry point, chosen when
 // it is built (FAULT_IN), each with a different kind of fault. ModifySamples
-// faults on its third call, once some sound has gone through.
+// faults on its third call (FAULT_AT_CALL), once some sound has gone
+// through.
 #include "WinampDsp.h"
 
 #define FAULT_HEADER 1
@@ -30,6 +31,10 @@ __attribute__((noinline)) int StackOverflow(int depth) {
   return depth < 0 ? 0 : StackOverflow(depth + 1) + room[0];
 }
 
+#ifndef FAULT_AT_CALL
+#define FAULT_AT_CALL 3
+#endif
+
 int calls = 0;
 
 void __cdecl Config(winampDSPModule*) {
@@ -43,7 +48,7 @@ int __cdecl Init(winampDSPModule*) {
 }
 
 int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) {
-  if (FAULT_IN == FAULT_MODIFY && ++calls == 3) AccessViolation();
+  if (FAULT_IN == FAULT_MODIFY && ++calls == FAULT_AT_CALL) AccessViolation();
   return frames;
 }
 

@@ -5,7 +5,9 @@
 // - OWN_LOOP: Config shows a window and runs its own message loop until the
 //   window is closed, without disabling the program's window;
 // - MODELESS: Config shows a window and returns; the window outlives it,
-//   and Quit forgets to destroy it.
+//   and Quit forgets to destroy it;
+// - OWN_LOOP_FAULT: as OWN_LOOP, and ModifySamples faults once the window
+//   is open (on the worker, while Config's loop runs).
 // The window answers kAreYouThere with kHere, so a test can see that the
 // library is still there behind it.
 #include <windows.h>
@@ -15,12 +17,15 @@
 #define FAULTING_DIALOG 1
 #define OWN_LOOP 2
 #define MODELESS 3
+#define OWN_LOOP_FAULT 4
 
 namespace {
 
 constexpr UINT kAreYouThere = WM_APP + 7;
 constexpr LRESULT kHere = 4242;
 const wchar_t kClassName[] = L"VellumtoneTestSettings";
+constexpr bool kOwnLoop = SETTINGS == OWN_LOOP || SETTINGS == OWN_LOOP_FAULT;
+volatile LONG settingsOpen = 0;
 
 INT_PTR CALLBACK FaultingDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
   if (message == WM_INITDIALOG) {
@@ -37,7 +42,7 @@ INT_PTR CALLBACK FaultingDialog(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 LRESULT CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kAreYouThere) return kHere;
-  if (message == WM_DESTROY && SETTINGS == OWN_LOOP) PostQuitMessage(0);
+  if (message == WM_DESTROY && kOwnLoop) PostQuitMessage(0);
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -72,7 +77,8 @@ void __cdecl Config(winampDSPModule* module) {
     return;
   }
   HWND window = ShowSettingsWindow(module);
-  if (SETTINGS != OWN_LOOP || !window) return;
+  if (!kOwnLoop || !window) return;
+  settingsOpen = 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
@@ -80,7 +86,13 @@ void __cdecl Config(winampDSPModule* module) {
   }
 }
 
-int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) { return frames; }
+int __cdecl ModifySamples(winampDSPModule*, short*, int frames, int, int, int) {
+  if (SETTINGS == OWN_LOOP_FAULT && settingsOpen) {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  }
+  return frames;
+}
 
 }  // namespace
 

@@ -15,6 +15,15 @@ constexpr int kMemorySampleMs = 100;
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
+double PeakPagefileBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+  return static_cast<double>(counters.PeakPagefileUsage);
+}
+
+}  // namespace
+
 // Committed private memory, region by region, as Windows counts a
 // process's private bytes.
 double PrivateBytes(HANDLE process) {
@@ -30,14 +39,6 @@ double PrivateBytes(HANDLE process) {
   return total;
 }
 
-double PeakPagefileBytes(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
-  return static_cast<double>(counters.PeakPagefileUsage);
-}
-
-}  // namespace
 
 bool AppProbe::Responsiveness(const std::string& input, const std::string& output,
                               ResponsivenessResult* result) {

@@ -38,3 +38,7 @@ class AppProbe {
 
   std::string pluginPath_;
 };
+
+// Committed private memory, region by region, as Windows counts a
+// process's private bytes.
+double PrivateBytes(HANDLE process);

@@ -187,21 +187,30 @@ class Benchmark {
     return true;
   }
 
-  // The end of a conversion without tags and with a 1.5 MB cover, whose tag
-  // TagLib writes in front of the audio.
+  // The end of a conversion without tags, with a 1.5 MB cover, whose tag
+  // TagLib writes in front of the audio, and with ReplayGain values, which
+  // have the output's loudness measured; and the loudness meter alone.
   bool MeasureFinish() {
-    std::string covered = work_ + "\\music_" + std::to_string(options_.seconds) + "s_cover.mp3";
+    std::string stem = work_ + "\\music_" + std::to_string(options_.seconds) + "s";
+    std::string covered = stem + "_cover.mp3", loudness = stem + "_replaygain.mp3";
     if (!Check(CopyFileA(input_.Path().c_str(), covered.c_str(), FALSE) &&
-                   TestMp3::AddCover(covered, kCoverBytes),
-               "adding a cover to the input")) {
+                   TestMp3::AddCover(covered, kCoverBytes) &&
+                   CopyFileA(input_.Path().c_str(), loudness.c_str(), FALSE) &&
+                   TestMp3::AddReplayGain(loudness),
+               "adding tags to the input")) {
       return false;
     }
-    report_.finishes = {{"without tags", {}}, {"with a 1.5 MB cover (ID3v2.4)", {}}};
-    const std::string inputs[] = {input_.Path(), covered};
+    report_.finishes = {{"without tags", {}, {}},
+                        {"with a 1.5 MB cover (ID3v2.4)", {}, {}},
+                        {"with ReplayGain's track gain and peak (ID3v2.4)", {}, {}}};
+    const std::string inputs[] = {input_.Path(), covered, loudness};
     for (int round = 1; round <= options_.repeat; ++round) {
       std::printf("End of a conversion, round %d of %d ...\n", round, options_.repeat);
       std::fflush(stdout);
-      for (size_t i = 0; i < 2; ++i) {
+      Timing metered;
+      if (!Check(library_.MeasureLoudness(&metered), "the loudness meter alone")) return false;
+      report_.loudnessWall.Add(metered.wall);
+      for (size_t i = 0; i < 3; ++i) {
         Timing timing;
         BlockPhaseClock phases;
         if (!Check(program_.Convert(inputs[i], work_ + "\\end_out.mp3", 320, 5, &timing, &phases),
@@ -210,6 +219,7 @@ class Benchmark {
         }
         // The flush, the Info tag, the tags and the move into place.
         report_.finishes[i].wall.Add(phases.Seconds(BlockPhase::Finish));
+        report_.finishes[i].whole.Add(timing.wall);
       }
     }
     return true;

@@ -143,12 +143,24 @@ std::string BenchReport::FinishSection() const {
       "timed from the end of its block loop until the file is in place: the encoder's flush, "
       "its Info tag, the input's tags copied with TagLib and read back, `FlushFileBuffers`, "
       "and the move onto the chosen name. A tag that grows the file's start makes TagLib "
-      "move the whole audio behind it. Median of %d runs, the minimum in brackets.\n\n",
+      "move the whole audio behind it. Median of %d runs, the minimum in brackets; the "
+      "whole conversion beside it.\n\n",
       repeats);
-  text += "| input | end of the conversion |\n|---|---|\n";
+  text += "| input | end of the conversion | whole conversion |\n|---|---|---|\n";
   for (const FinishResult& f : finishes) {
-    text += "| " + f.input + Format(" | %.3f s (min %.3f) |\n", f.wall.Median(), f.wall.Min());
+    text += "| " + f.input + Format(" | %.3f s (min %.3f) | %.2f s (min %.2f) |\n",
+                                    f.wall.Median(), f.wall.Min(), f.whole.Median(),
+                                    f.whole.Min());
   }
+  if (loudnessWall.Count() == 0 || finishes.empty()) return text;
+  text += Format(
+      "\nAn input with a loudness value (ReplayGain, RVA2, iTunNORM) has the output measured "
+      "as it goes into the encoder, block by block (libebur128: the integrated loudness and "
+      "the sample peaks); without one nothing is measured. The meter alone over the same "
+      "input's decoded samples, in the program's block size: %.3f s (min %.3f), %.1f %% of "
+      "the conversion without tags.\n",
+      loudnessWall.Median(), loudnessWall.Min(),
+      100.0 * loudnessWall.Median() / finishes[0].whole.Median());
   return text;
 }
 

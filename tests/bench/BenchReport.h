@@ -29,6 +29,7 @@ struct SettingResult {
 struct FinishResult {
   std::string input;
   Samples wall;
+  Samples whole;  // the whole conversion
 };
 
 struct MemoryRun {
@@ -49,6 +50,8 @@ class BenchReport {
   ResponsivenessResult responsiveness;
   std::vector<MemoryRun> memory;
   std::vector<FinishResult> finishes;
+  // The loudness meter alone over the conversion-speed input.
+  Samples loudnessWall;
 
   std::string Markdown() const;
   std::string FinishSection() const;

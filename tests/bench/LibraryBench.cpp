@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "LoudnessMeter.h"
 #include "TestMp3.h"
 
 namespace {
-
-constexpr int kBytesPerFrame = 4;
 
 // The program's output buffer: LAME's worst case for twice a block, the most
 // a plug-in may return of one.
@@ -77,6 +76,20 @@ bool LibraryBench::Decode(const std::string& input, Timing* timing,
 }
 
 // Timed from the first block to the closed file, as the program's job is.
+bool LibraryBench::MeasureLoudness(Timing* timing) const {
+  LoudnessMeter meter;
+  Stopwatch stopwatch;
+  bool ok = meter.Start(44100);
+  const size_t blockFrames = blockSize_ / kBytesPerFrame;
+  for (size_t first = 0; ok && first < pcm_.size() / 2; first += blockFrames) {
+    size_t frames = std::min(blockFrames, pcm_.size() / 2 - first);
+    meter.Add(AudioBlock{const_cast<int16_t*>(&pcm_[2 * first]), frames});
+  }
+  ok = ok && meter.Result().Known();
+  *timing = stopwatch.Elapsed();
+  return ok;
+}
+
 bool LibraryBench::Encode(const std::string& output, int kbps, int quality, Timing* timing,
                           BlockPhaseClock* phases) const {
   FILE* file = std::fopen(output.c_str(), "w+b");

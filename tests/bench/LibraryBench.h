@@ -19,6 +19,9 @@ class LibraryBench {
   bool Decode(const std::string& input, Timing* timing, BlockPhaseClock* phases) const;
   bool Encode(const std::string& output, int kbps, int quality, Timing* timing,
               BlockPhaseClock* phases) const;
+  // The program's loudness meter over the decoded input, block by block,
+  // as a conversion whose input has loudness values feeds it.
+  bool MeasureLoudness(Timing* timing) const;
 
  private:
   std::vector<int16_t> pcm_;

@@ -1,5 +1,7 @@
 #include "AppDriver.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -89,10 +91,11 @@ LPCWSTR IconOf(HWND box) {
   return nullptr;
 }
 
+// Room for a batch's summary with deep paths.
 std::wstring WindowText(HWND window) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
-  return text;
+  std::vector<wchar_t> text(16384, L'\0');
+  GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  return text.data();
 }
 
 }  // namespace
@@ -142,6 +145,77 @@ bool AppDriver::Launch(const std::wstring& arguments, const std::wstring& otherE
   }
   Sleep(300);  // the set-up after the window shows (libraries) settles
   return window_ != nullptr;
+}
+
+// The list must lie in the program's own memory: a hook library of the
+// tests, loaded into the program, copies it there from a shared block.
+bool AppDriver::Drop(const std::vector<std::wstring>& paths) const {
+  std::vector<wchar_t> files;
+  for (const std::wstring& path : paths) {
+    files.insert(files.end(), path.begin(), path.end());
+    files.push_back(L'\0');
+  }
+  files.push_back(L'\0');
+  DROPFILES header = {};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  DWORD size = static_cast<DWORD>(sizeof header + files.size() * sizeof(wchar_t));
+  HANDLE shared = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     size + sizeof(DWORD), L"VellumtoneTestDrop");
+  if (!shared) return false;
+  DWORD* view = static_cast<DWORD*>(MapViewOfFile(shared, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  HMODULE library = LoadLibraryW(BuildPath(VT_DROP_HOOK).c_str());
+  auto* proc = library ? reinterpret_cast<HOOKPROC>(GetProcAddress(library, "DropHookProc"))
+                       : nullptr;
+  bool posted = false;
+  if (view && proc) {
+    memcpy(view + 1, &header, sizeof header);
+    memcpy(reinterpret_cast<char*>(view + 1) + sizeof header, files.data(),
+           files.size() * sizeof(wchar_t));
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(view), static_cast<LONG>(size));
+    DWORD thread = GetWindowThreadProcessId(window_, nullptr);
+    if (HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, proc, library, thread)) {
+      static const UINT request = RegisterWindowMessageW(L"VellumtoneTestDropRequest");
+      PostMessageW(window_, request, 0, 0);
+      for (int waited = 0; waited < 20000 && view[0] != 0; waited += 20) Sleep(20);
+      posted = view[0] == 0;
+      UnhookWindowsHookEx(hook);
+    }
+  }
+  if (library) FreeLibrary(library);
+  if (view) UnmapViewOfFile(view);
+  CloseHandle(shared);
+  return posted;
+}
+
+namespace {
+
+BOOL CALLBACK CollectText(HWND child, LPARAM texts) {
+  std::wstring text = WindowText(child);
+  if (!text.empty()) *reinterpret_cast<std::wstring*>(texts) += text + L"\n";
+  return TRUE;
+}
+
+}  // namespace
+
+MessageBoxSeen AppDriver::AnswerDialog(const wchar_t* caption, int id, int timeoutMs) const {
+  MessageBoxSeen seen;
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    HWND dialog = FindWindowW(L"#32770", caption);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    if (dialog && owner == process_.dwProcessId && IsWindowVisible(dialog)) {
+      Sleep(100);
+      seen.found = true;
+      seen.caption = caption;
+      EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&seen.text));
+      PostMessageW(dialog, WM_COMMAND, id, 0);
+      for (int gone = 0; gone < 5000 && IsWindow(dialog); gone += 20) Sleep(20);
+      return seen;
+    }
+    Sleep(50);
+  }
+  return seen;
 }
 
 void AppDriver::Click(int id) const { PostMessageW(Control(id), BM_CLICK, 0, 0); }

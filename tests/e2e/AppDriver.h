@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "TestEnvironment.h"
 
@@ -47,6 +48,13 @@ class AppDriver {
   // Waits for the program's next message box, notes it, and presses
   // `button` (OK, or Yes or No for a question).
   MessageBoxSeen AnswerMessageBox(int timeoutMs = 20000, int button = IDOK) const;
+
+  // Drops `paths` on the main window as a file manager does: a
+  // WM_DROPFILES whose file list lies in the program's own memory.
+  bool Drop(const std::vector<std::wstring>& paths) const;
+  // Waits for the program's dialog captioned `caption` (the task dialog
+  // before a batch, say), notes all its texts, and presses control `id`.
+  MessageBoxSeen AnswerDialog(const wchar_t* caption, int id, int timeoutMs = 20000) const;
 
   void Close() const { PostMessageW(window_, WM_CLOSE, 0, 0); }
   // The exit code, or STILL_ACTIVE when it has not ended by then.

@@ -475,7 +475,8 @@ TEST_F(AppPreviewTest, TheSliderAndStopActWhileItPlays) {
   Slide(VK_END);
   CaptureReader capture(capturePath_);
   app_.Click(IDC_PLAY);
-  Sleep(2000);
+  ASSERT_TRUE(capture.WaitUntilSoundStarts());
+  Sleep(1500);
   Slide(VK_HOME);  // silent from here on
   Sleep(1000);
   app_.Click(IDC_STOP);

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "AppDriver.h"
+#include "DialogUser.h"
 #include "resources/resource.h"
 
 namespace {
@@ -48,10 +51,29 @@ void DeleteWhileConverting(const AppDriver& app, const std::wstring& input) {
   EXPECT_EQ(app.Text(IDC_CONVERT), L"Stop") << "the conversion was over before its input went";
 }
 
+// The example effect's level, set in its settings window as a user does:
+// the slider moved, the label following, OK.
+void SetGainLevel(const AppDriver& app, int percent) {
+  app.Click(IDC_DSP_CONFIGURE);
+  HWND dialog = WaitForDialog(L"Vellumtone Gain");
+  ASSERT_NE(dialog, nullptr) << "the gain plug-in's settings window";
+  HWND slider = FindWindowExW(dialog, nullptr, TRACKBAR_CLASSW, nullptr);
+  SendMessageW(slider, TBM_SETPOS, TRUE, percent);
+  SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, percent),
+               reinterpret_cast<LPARAM>(slider));
+  wchar_t label[64] = {};
+  GetWindowTextW(FindWindowExW(dialog, nullptr, L"Static", nullptr), label, 64);
+  EXPECT_EQ(std::wstring(label), L"Gain: " + std::to_wstring(percent) + L"%");
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+  EXPECT_FALSE(IsWindow(dialog)) << "the settings window did not close";
+}
+
 // corpus.txt lists each file with the plug-in it goes through ("-": none)
 // and what happens meanwhile ("vanish": its input, a copy, is deleted;
-// "damaged": its tags cannot be carried, which the user is told); the ones
-// with a plug-in come last, since a loaded plug-in stays.
+// "damaged": its tags cannot be carried, which the user is told; "levelN":
+// the gain plug-in is set to N %); the ones with a plug-in come last, since
+// a loaded plug-in stays.
 TEST(TagCorpusTest, EveryFileConvertsKeepingItsTags) {
   std::string corpus = TestEnvironment::WindowsPath(VT_TAG_CORPUS);
   std::ifstream manifest(corpus + "\\corpus.txt");
@@ -76,6 +98,7 @@ TEST(TagCorpusTest, EveryFileConvertsKeepingItsTags) {
     if (plugin != "-") {
       ASSERT_TRUE(app.Choose(IDC_DSP_BROWSE, L"Browse Winamp DSP Plugin", PluginPath(plugin.c_str())));
     }
+    if (action.rfind("level", 0) == 0) SetGainLevel(app, std::stoi(action.substr(5)));
     app.Click(IDC_CONVERT);
     if (action == "vanish") DeleteWhileConverting(app, input);
     MessageBoxSeen seen = app.AnswerMessageBox(60000);
@@ -86,7 +109,7 @@ TEST(TagCorpusTest, EveryFileConvertsKeepingItsTags) {
     }
     ++converted;
   }
-  EXPECT_GE(converted, 28);
+  EXPECT_GE(converted, 30);
   app.Close();
   EXPECT_EQ(app.WaitForExit(), 0u);
 }

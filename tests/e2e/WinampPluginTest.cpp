@@ -52,6 +52,23 @@ BOOL CALLBACK IsEmbeddingFrame(HWND window, LPARAM parameter) {
   return FALSE;
 }
 
+struct WindowCount {
+  DWORD process;
+  HWND known[2];
+  int found;
+};
+
+BOOL CALLBACK CountOthers(HWND window, LPARAM parameter) {
+  auto* count = reinterpret_cast<WindowCount*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == count->process && IsWindowVisible(window) && window != count->known[0] &&
+      window != count->known[1]) {
+    ++count->found;
+  }
+  return TRUE;
+}
+
 class WinampPluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,6 +125,21 @@ class WinampPluginTest : public ::testing::Test {
     EXPECT_EQ(seen.icon, IDI_ERROR);
     Sleep(200);
     EXPECT_EQ(app_.Text(IDC_DSP_TEXT), shownAfter);
+  }
+
+  bool WaitForStatus(const wchar_t* text) const {
+    for (int waited = 0; waited < 20000; waited += 50) {
+      if (app_.Text(IDC_STATUS) == text) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+
+  // Visible windows of the program besides its own and `plugins`.
+  int OtherWindowsShown(HWND plugins) const {
+    WindowCount count = {GetProcessId(app_.Process()), {app_.Window(), plugins}, 0};
+    EnumWindows(CountOthers, reinterpret_cast<LPARAM>(&count));
+    return count.found;
   }
 
   void ExpectIdle() {
@@ -385,27 +417,44 @@ TEST_F(WinampPluginTest, AFaultInASettingsDialogTakesTheDialogAway) {
 }
 
 // A settings window with a message loop of its own leaves the program's
-// window enabled: what would unload the plug-in under it waits until it
-// closes.
-TEST_F(WinampPluginTest, NothingUnloadsAPluginInsideItsSettingsWindow) {
+// window enabled: what would unload the plug-in under it, or open a window
+// of the program's on top of its loop, is refused in the status line.
+TEST_F(WinampPluginTest, NothingUnloadsAPluginOrOpensAWindowInsideItsSettingsWindow) {
   const wchar_t* refusal = L"The DSP plug-in's settings window is open. Close it first.";
   Load("test_settings_own_loop");
   app_.Click(IDC_DSP_CONFIGURE);
   HWND settings = WaitForWindow(nullptr, kSettingsCaption);
   ASSERT_NE(settings, nullptr);
-  for (int attempt : {IDC_DSP_BROWSE, IDC_DSP_CONFIGURE, 0}) {
-    if (attempt) {
+  for (int attempt : {IDC_DSP_BROWSE, IDC_DSP_CONFIGURE, IDC_INPUT_BROWSE, IDC_OUTPUT_BROWSE,
+                      IDC_ABOUT, IDC_CONVERT, IDC_PLAY, 0, -1}) {
+    SetWindowTextW(app_.Control(IDC_STATUS), L"");
+    if (attempt > 0) {
       app_.Click(attempt);
-    } else {
+    } else if (attempt == 0) {
       app_.Close();
+    } else {
+      EXPECT_TRUE(app_.Drop({Here(L"wa_bursts.mp3")}));
     }
-    EXPECT_EQ(app_.AnswerMessageBox().text, refusal) << attempt;
+    EXPECT_TRUE(WaitForStatus(refusal)) << attempt;
+    EXPECT_EQ(OtherWindowsShown(settings), 0) << attempt;
   }
   EXPECT_TRUE(app_.IsRunning());
-  // Closed; its loop then ends once no posted message is left, and a click
-  // that came before would still be refused.
   SendMessageW(settings, WM_CLOSE, 0, 0);
-  Sleep(500);
+  EXPECT_TRUE(WaitForStatus(L"")) << "the refusal goes with the window";
+  ConvertThrough("passthrough");
+}
+
+// The worker's plug-in faults while Config's own loop runs on the window's
+// thread: the window goes with the plug-in, Config is left, and the program
+// goes on and closes.
+TEST_F(WinampPluginTest, AFaultDuringASettingsWindowsOwnLoopLeavesAProgramThatCloses) {
+  Load("test_settings_own_loop_fault");
+  app_.Click(IDC_PLAY);
+  for (int waited = 0; waited < 20000 && !app_.IsEnabled(IDC_STOP); waited += 50) Sleep(50);
+  app_.Click(IDC_DSP_CONFIGURE);
+  ExpectCrashOf(L"Vellumtone test: settings 4");
+  EXPECT_EQ(FindWindowW(nullptr, kSettingsCaption), nullptr);
+  ExpectIdle();
   ConvertThrough("passthrough");
 }
 

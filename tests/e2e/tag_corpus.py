@@ -14,10 +14,13 @@ ffmpeg produce, and the check of what the program made of them.
       mutagen reads them (translate=False, so a changed version shows); the
       blocks after the audio (appended ID3v2, APEv2, Lyrics3 v1 and v2,
       TAG+, ID3v1) in their order, byte for byte; iTunes' gapless facts
-      against the output's LAME Info tag; and the length that Debian's
+      against the output's LAME Info tag; the loudness values against the
+      output's loudness (corpus_loudness); and the length that Debian's
       mpg123 decodes.
 """
 import array
+import functools
+import math
 import os
 import struct
 import subprocess
@@ -29,6 +32,8 @@ from mutagen.id3 import (APIC, CHAP, COMM, CTOC, CTOCFlags, ETCO, ID3, ID3NoHead
                          POPM, PRIV, SYLT, TALB, TCON, TDRC, TIT2, TLEN, TPE1, TPE2, TRCK, TXXX,
                          TYER, UFID, USLT, WFED, WXXX, Encoding, PictureType)
 
+import corpus_loudness
+
 RATE = 44100
 SECONDS = 3
 UNKNOWN_OFFSET = 0xFFFFFFFF
@@ -36,6 +41,8 @@ SPEED_PLUGIN = "test_speed_slow"  # plays at 2/3 speed: the output is 3/2 as lon
 SPEED = 1.5
 ECHO_PLUGIN = "test_echo"  # rings on after the input: longer, on the input's timeline
 SLOW_PLUGIN = "test_slow"  # slow, so that the input can be deleted meanwhile
+GAIN_PLUGIN = "vellumtone_gain"  # the example effect, set to half the level
+GAIN_LEVEL = 50  # percent
 
 
 def run(*command):
@@ -454,6 +461,51 @@ def mutagen_v24(folder):
     tags.save(encode(folder, "txxx_wfed_v24.mp3", "-b", "128"), v2_version=4)
 
 
+def replaygain(folder):
+    """Every kind of loudness value, the input's own as measured: ReplayGain
+    in TXXX (the gain's description in UTF-16, the peak compressed), of the
+    album too, RVA2 of the track and of the album, APEv2's items, iTunes'
+    Sound Check; converted through the gain plug-in at half the level."""
+    path = encode(folder, "replaygain_half.mp3", "-b", "192")
+    measured = corpus_loudness.measure(path, decoded(path))
+    gain, peak = f"{measured.gain:+.2f} dB", f"{measured.peak:.6f}"
+
+    def user_text(description, value):
+        return latin1(description) + b"\x00" + value.encode("latin-1")
+    frames = [frame(4, b"TIT2", utf8("ReplayGain")),
+              frame(4, b"TXXX", utf16("REPLAYGAIN_TRACK_GAIN") + b"\x00\x00" + gain.encode("utf-16")),
+              compressed(4, b"TXXX", user_text("REPLAYGAIN_TRACK_PEAK", peak)),
+              frame(4, b"TXXX", user_text("replaygain_album_gain", "-4.10 dB")),
+              frame(4, b"TXXX", user_text("REPLAYGAIN_ALBUM_PEAK", "0.950000")),
+              frame(4, b"TXXX", user_text("REPLAYGAIN_REFERENCE_LOUDNESS", "89.0 dB")),
+              frame(4, b"RVA2", b"track\x00" + corpus_loudness.rva2_master(measured.gain, measured.peak)),
+              frame(4, b"RVA2", b"album\x00" + corpus_loudness.rva2_master(-4.1, 0.95)),
+              frame(4, b"COMM", latin1("eng" + "iTunNORM") + b"\x00" +
+                    corpus_loudness.sound_check(measured).encode("latin-1"))]
+    with_blocks(path, id3v2(4, frames))
+    ape = APEv2()
+    ape["Title"] = "ReplayGain"
+    ape["REPLAYGAIN_TRACK_GAIN"] = gain
+    ape["REPLAYGAIN_TRACK_PEAK"] = peak
+    ape["REPLAYGAIN_ALBUM_GAIN"] = "-4.10 dB"
+    ape["REPLAYGAIN_ALBUM_PEAK"] = "0.950000"
+    ape.save(path)
+    with_blocks(path, b"", id3v1("ReplayGain", 12))
+
+
+def dangling_seek(folder):
+    """A 2.4 tag whose SEEK points at a tag appended after the audio that
+    holds only indexes of the input's audio bytes (MLLT, ASPI), which the
+    output does not carry: the output has no appended tag, and no SEEK."""
+    path = encode(folder, "dangling_seek.mp3", "-b", "128")
+    appended = id3v2(4, [frame(4, b"MLLT", bytes([0, 1, 0, 0, 100, 0, 0, 100, 8, 8]) + bytes(20)),
+                         frame(4, b"ASPI", struct.pack(">IIHB", 0, 60000, 2, 8) + bytes([0, 128]))],
+                     flags=0x10)
+    front = id3v2(4, [frame(4, b"TIT2", utf8("Dangling SEEK")),
+                      frame(4, b"SEEK", struct.pack(">I", os.path.getsize(path)))])
+    with_blocks(path, front, appended + id3v1("Dangling SEEK", 12))
+
+
 def make(folder):
     os.makedirs(folder, exist_ok=True)
     music(folder)
@@ -483,17 +535,19 @@ def make(folder):
     extended_id3v1(folder)
     appended_no_footer(folder)
     unsynchronised_v24(folder)
+    dangling_seek(folder)
     damaged_ape(folder)
     plain = ["store_v23", "tagger_v24", "two_pictures", "cover_1_5mb", "vbr_xing", "crc",
              "ape_id3v1", "id3v1_winamp_genre", "ffmpeg", "no_tags", "compressed_v23",
              "compressed_v24", "unsync_v23", "version2", "appended_v24", "lyrics3_ape",
              "txxx_wfed_v24", "itunes_v24", "padded_ids", "lyrics3_v1", "tag_plus",
-             "appended_no_footer", "unsync_v24"]
+             "appended_no_footer", "unsync_v24", "dangling_seek"]
     # Deleted while it is converted, slowly.
     store_v23(folder, covers).save(encode(folder, "vanishing.mp3", "-b", "128"), v2_version=3)
     podcast().save(encode(folder, "podcast_speed.mp3", "-b", "128"), v2_version=4)
     podcast().save(encode(folder, "podcast_echo.mp3", "-b", "128"), v2_version=4)
     gapless(folder)
+    replaygain(folder)
     with open(os.path.join(folder, "corpus.txt"), "w") as manifest:
         for name in plain:
             manifest.write(f"{name}.mp3 - -\n")
@@ -502,6 +556,7 @@ def make(folder):
         manifest.write(f"podcast_speed.mp3 {SPEED_PLUGIN} -\n")
         manifest.write(f"podcast_echo.mp3 {ECHO_PLUGIN} -\n")
         manifest.write(f"itunsmpb_speed.mp3 {SPEED_PLUGIN} -\n")
+        manifest.write(f"replaygain_half.mp3 {GAIN_PLUGIN} level{GAIN_LEVEL}\n")
 
 
 # --- the check ---------------------------------------------------------------
@@ -512,9 +567,15 @@ def make(folder):
 DECODER_DELAY = 529
 
 
-def decoded_frames(path):
+@functools.lru_cache(maxsize=None)
+def decoded(path):
+    """The file's interleaved stereo as Debian's mpg123 decodes it."""
     raw = subprocess.run(["mpg123", "-q", "-s", path], check=True, capture_output=True).stdout
-    return len(array.array("h", raw)) // 2
+    return array.array("h", raw)
+
+
+def decoded_frames(path):
+    return len(decoded(path)) // 2
 
 
 def lame_delay_and_padding(data, audio_start):
@@ -615,12 +676,16 @@ def compare_id3v2(source, output, out, problems):
         return
     if before.version != after.version:
         problems.append(f"ID3v2 version {before.version} became {after.version}")
+    loudness = {key: corpus_loudness.mutagen_kind(frame) for key, frame in before.items()}
     wanted = {key for key in before.keys()
-              if key[:4] not in DROPPED | {"SEEK"} and not voided(key, out)}
+              if key[:4] not in DROPPED | {"SEEK"} and not voided(key, out) and
+              loudness[key] != "album"}
     found = {key for key in after.keys() if key[:4] != "SEEK"}
     if wanted != found:
         problems.append(f"frames {sorted(wanted)} became {sorted(found)}")
     for key, frame in before.items():
+        if loudness[key] == "track":
+            continue  # check_loudness
         if key in wanted and key in after and not close(expected(frame, out), values(after[key])):
             problems.append(f"{key}: {str(values(after[key]))[:300]}\n"
                             f"    wanted {str(expected(frame, out))[:300]}")
@@ -740,6 +805,40 @@ def plain_data(version, tag_flags, frame_flags, data):
     return data
 
 
+def unpacked(version, tag_flags, frame_flags, data):
+    """A frame's data as written: unsynchronisation undone, the group byte
+    and the sizes skipped, decompressed; None when it is encrypted."""
+    data = plain_data(version, tag_flags, frame_flags, data)
+    if version == 3:
+        packed, encrypted = frame_flags & 0x0080, frame_flags & 0x0040
+        skip = (4 if packed else 0) + (1 if frame_flags & 0x0020 else 0)
+    elif version == 4:
+        packed, encrypted = frame_flags & 0x0008, frame_flags & 0x0004
+        skip = (1 if frame_flags & 0x0040 else 0) + (4 if frame_flags & 0x0001 else 0)
+    else:
+        return data
+    if encrypted:
+        return None
+    return zlib.decompress(data[skip:]) if packed else data[skip:]
+
+
+def loudness_kind(version, tag_flags, frame_id, frame_flags, data):
+    """"track", "album" or None (corpus_loudness.kind), and the frame's
+    data as written up to its value."""
+    plain = unpacked(version, tag_flags, frame_flags, data)
+    if plain is None:
+        return None, b""
+    kind, value_at = corpus_loudness.kind(frame_id, plain)
+    return kind, plain[:value_at]
+
+
+def carries_nothing(tag):
+    """An ID3v2 tag of nothing but indexes of the audio, which the output
+    does not carry."""
+    _, _, found, rest = frames(tag)
+    return all(f[0].decode() in DROPPED for f in found) and not rest.strip(b"\x00")
+
+
 def text_value(data):
     return data[1:].decode("utf-16" if data[0] == 1 else "latin-1").strip("\x00")
 
@@ -753,24 +852,29 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
     tag `after` has it: the same bytes and flags, but for those the audio
     changes; after the last frame, the same bytes unless they are padding.
     2.2 frames under their 2.3 names. In a 2.4 tag unsynchronised in its
-    header, what is written anew says so itself too."""
-    version, _, wanted, rest = frames(before)
+    header, what is written anew says so itself too. The album's loudness
+    values go, the track's keep all before their value; SEEK goes when the
+    output has no tag after its audio."""
+    version, tag_flags, wanted, rest = frames(before)
     out_version, out_tag_flags, found, out_rest = frames(after)
     if out_version != (3 if version == 2 else version):
         problems.append(f"{name}: version {version} became {out_version}")
     if version == 2:
         wanted = [(VERSION2_NAMES[i], 0, d) for i, _, d in wanted]
-    wanted = [f for f in wanted if f[0].decode() not in DROPPED and
-              not (f[0] == b"COMM" and is_comment(f[2], "iTunPGAP") and out.length_changed)]
-    if [f[0] for f in wanted] != [f[0] for f in found]:
-        problems.append(f"{name}: frames {[f[0] for f in wanted]} became {[f[0] for f in found]}")
+    wanted = [(f, loudness_kind(version, tag_flags, *f)) for f in wanted]
+    wanted = [(f, loud) for f, loud in wanted if f[0].decode() not in DROPPED and
+              not (f[0] == b"COMM" and is_comment(f[2], "iTunPGAP") and out.length_changed) and
+              not (f[0] == b"SEEK" and to_next_tag is None) and loud[0] != "album"]
+    if [f[0] for f, _ in wanted] != [f[0] for f in found]:
+        problems.append(f"{name}: frames {[f[0] for f, _ in wanted]} became {[f[0] for f in found]}")
         return
     if rest.strip(b"\x00") != out_rest.strip(b"\x00") or len(rest) != len(out_rest):
         problems.append(f"{name}: after the frames {out_rest[:40]!r}, wanted {rest[:40]!r}")
-    for (frame_id, flags, data), (_, out_flags, out_data) in zip(wanted, found):
+    for ((frame_id, flags, data), (loud, kept)), (_, out_flags, out_data) in zip(wanted, found):
         key = frame_id.decode()
         out_plain = plain_data(out_version, out_tag_flags, out_flags, out_data)
-        remade = key in {"TLEN", "SEEK"} | TIMED or (key == "COMM" and is_comment(data, "iTunSMPB"))
+        remade = (key in {"TLEN", "SEEK"} | TIMED or loud == "track" or
+                  (key == "COMM" and is_comment(data, "iTunSMPB")))
         if remade and out_version == 4 and out_tag_flags & 0x80 and not out_flags & 0x0002:
             problems.append(f"{name}: {key} written anew is not unsynchronised as its tag says")
         if key == "TLEN":
@@ -785,7 +889,9 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
         elif remade and (key != "SYLT" and key != "ETCO" or out.scale != 1.0):
             if out_flags & 0xF000 != flags & 0xF000:
                 problems.append(f"{name}: {key} flags {out_flags:#06x}, wanted {flags:#06x}")
-            # their values: compare_id3v2
+            if loud == "track" and not out_plain.startswith(kept):
+                problems.append(f"{name}: {key} {out_plain[:60]!r} does not keep {kept!r}")
+            # their values: compare_id3v2, check_loudness
         elif (flags, data) != (out_flags, out_data):
             problems.append(f"{name}: {key} {out_flags:#06x} {out_data[:60]!r}\n"
                             f"    wanted {flags:#06x} {data[:60]!r}")
@@ -794,6 +900,7 @@ def compare_frames(name, before, after, out, to_next_tag, problems):
 def compare_blocks(source, output, out, problems):
     with open(source, "rb") as file:
         before_front, before_end = blocks(file.read())
+    before_end = [(k, b) for k, b in before_end if not (k == "ID3v2" and carries_nothing(b))]
     with open(output, "rb") as file:
         data = file.read()
     after_front, after_end = blocks(data)
@@ -812,6 +919,8 @@ def compare_blocks(source, output, out, problems):
         name = "ID3v2 at the start" if index == 0 and before_front else f"{kind} at the end"
         if kind == "ID3v2":
             compare_frames(name, before, after, out, to_next, problems)
+        elif kind == "APE":
+            corpus_loudness.compare_ape(name, before, after, problems)
         elif before != after:
             problems.append(f"{name}: {after[:80]!r}\n    wanted {before[:80]!r}")
 
@@ -823,6 +932,24 @@ def check_gapless(output, out, problems):
         words = [int(w, 16) for w in frame.text[0].split()[1:4]]
         if words[2] != out.frames or sum(words) % 1152 != 0:
             problems.append(f"iTunSMPB {frame.text[0]!r} for {out.frames} frames")
+
+
+def ape_blocks(path):
+    with open(path, "rb") as file:
+        return [block for kind, block in blocks(file.read())[1] if kind == "APE"]
+
+
+def check_loudness(source, output, effect, problems):
+    """The loudness values, measured on the output (corpus_loudness.check);
+    through the gain plug-in, the track's gain must have risen by as much
+    as the plug-in lowered the level."""
+    before = corpus_loudness.values(id3(source), ape_blocks(source))
+    if not before:
+        return
+    after = corpus_loudness.values(id3(output), ape_blocks(output))
+    measured = corpus_loudness.measure(output, decoded(output))
+    level = 20 * math.log10(GAIN_LEVEL / 100) if effect == GAIN_PLUGIN else None
+    corpus_loudness.check(before, after, measured, level, problems)
 
 
 def check_damaged(name, source, output):
@@ -864,6 +991,7 @@ def check_one(folder, output):
     compare_id3v2(source, output, out, problems)
     compare_blocks(source, output, out, problems)
     check_gapless(output, out, problems)
+    check_loudness(source, output, effect, problems)
     for problem in problems:
         print(f"{name}: {problem}")
     if not problems:

@@ -62,3 +62,13 @@ std::vector<int16_t> CaptureReader::WaitForSound(size_t minFrames, int timeoutMs
   if (first == SIZE_MAX) return {};
   return std::vector<int16_t>(all.begin() + first, all.begin() + last + 1);
 }
+
+bool CaptureReader::WaitUntilSoundStarts(int timeoutMs) const {
+  CaptureReader peek(*this);
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    for (int16_t sample : peek.ReadNew())
+      if (IsSound(sample)) return true;
+    Sleep(kPollMs);
+  }
+  return false;
+}

@@ -16,6 +16,10 @@ class CaptureReader {
   // captured samples from the first to the last one that is not silent.
   std::vector<int16_t> WaitForSound(size_t minFrames, int timeoutMs = 15000);
 
+  // Waits until the first sound has arrived, leaving it for WaitForSound: a
+  // slow machine may take seconds before a preview is heard.
+  bool WaitUntilSoundStarts(int timeoutMs = 15000) const;
+
  private:
   std::vector<int16_t> ReadNew();
 

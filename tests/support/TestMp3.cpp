@@ -6,6 +6,7 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 
 #include <cmath>
 #include <cstdio>
@@ -44,6 +45,19 @@ Decoded Read(const std::string& path) {
   return result;
 }
 
+bool AddReplayGain(const std::string& path) {
+  TagLib::MPEG::File file(path.c_str());
+  const char* const values[][2] = {{"REPLAYGAIN_TRACK_GAIN", "-6.00 dB"},
+                                   {"REPLAYGAIN_TRACK_PEAK", "0.500000"}};
+  for (const auto& value : values) {
+    auto* text = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::Latin1);
+    text->setDescription(value[0]);
+    text->setText(value[1]);
+    file.ID3v2Tag(true)->addFrame(text);
+  }
+  return file.save();
+}
+
 double ChannelLevel(const std::vector<int16_t>& stereo, int channel) {
   double sum = 0;
   size_t frames = stereo.size() / 2;
@@ -64,6 +78,24 @@ bool AddCover(const std::string& path, unsigned int bytes) {
   picture->setPicture(data);
   file.ID3v2Tag(true)->addFrame(picture);
   return file.save();
+}
+
+bool Tag(const std::wstring& path, const std::string& title, int disc, int track) {
+  TagLib::MPEG::File file(path.c_str());
+  TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+  tag->setTitle(TagLib::String(title, TagLib::String::UTF8));
+  if (track > 0) tag->setTrack(static_cast<unsigned int>(track));
+  if (disc > 0) {
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame("TPOS", TagLib::String::Latin1);
+    frame->setText(TagLib::String::number(disc));
+    tag->addFrame(frame);
+  }
+  return file.save(TagLib::MPEG::File::ID3v2);
+}
+
+std::string Title(const std::wstring& path) {
+  TagLib::MPEG::File file(path.c_str());
+  return file.tag() ? file.tag()->title().to8Bit(true) : std::string();
 }
 
 }  // namespace TestMp3

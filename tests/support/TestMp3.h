@@ -27,6 +27,15 @@ Decoded Read(const std::string& path);
 // matters) to the file's ID3v2 tag, with TagLib.
 bool AddCover(const std::string& path, unsigned int bytes);
 
+// Gives the file an ID3v2 tag with a title and, where not 0, disc and
+// track numbers, with TagLib.
+bool Tag(const std::wstring& path, const std::string& title, int disc, int track);
+// The title in the file's tags ("" when none).
+std::string Title(const std::wstring& path);
+// Adds ReplayGain's track gain and peak (user texts) to the file's ID3v2
+// tag, with TagLib.
+bool AddReplayGain(const std::string& path);
+
 // Root mean square of one channel of interleaved stereo samples.
 double ChannelLevel(const std::vector<int16_t>& stereo, int channel);
 
