@@ -64,9 +64,12 @@ TEST_F(AudioOutputTest, PlaysTheLastPartialBlock) {
   CaptureReader capture(capturePath_);
   Play(pcm);
   int played = static_cast<int>(capture.WaitForSound(sound / 2).size() / 2);
-  // At least all of it: on a loaded machine Wine's output pads a stream that
-  // runs dry with silence, which only lengthens what is heard.
-  EXPECT_GE(played, sound);
+  // All of it: on a loaded machine Wine's output pads a stream that runs dry
+  // with silence, which only lengthens what is heard, and the capture may
+  // lose a few frames of its own (seen: 4 of 10426). The fault this catches
+  // loses the 500 frames of the last block, or milliseconds before it.
+  constexpr int kCaptureSlack = 32;
+  EXPECT_GE(played, sound - kCaptureSlack);
 }
 
 }  // namespace
