@@ -1,29 +1,20 @@
 #include "BatchBench.h"
 
-#include <commctrl.h>
-
 #include "AppProbe.h"
 #include "Stopwatch.h"
 #include "TestFiles.h"
 
-BatchBench::BatchBench() : run_(job_, plan_) {
+BatchBench::BatchBench() : run_(job_, plan_), window_(L"Vellumtone batch benchmark") {
   job_.SetUp();
-  ended_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  InitCommonControls();
-  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"Vellumtone batch benchmark",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 60, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 BatchBench::~BatchBench() {
   WaitForFinish();
   host_.Unload();
-  if (progressBar_) DestroyWindow(progressBar_);
-  if (ended_) CloseHandle(ended_);
 }
 
 bool BatchBench::SetUp(const std::string& pluginPath) {
-  if (!progressBar_ || !ended_ || !host_.Load(pluginPath.c_str(), progressBar_)) return false;
+  if (!window_.IsReady() || !host_.Load(pluginPath.c_str(), window_.Handle())) return false;
   job_.SetPlugin(&host_.Plugin());
   return true;
 }
@@ -46,11 +37,7 @@ bool BatchBench::Convert(const std::vector<std::string>& inputs, const std::stri
     job_.EndSequence();
     return false;
   }
-  // As the program's window thread does: asleep until a message comes.
-  while (MsgWaitForMultipleObjects(1, &ended_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
+  window_.PumpUntilEnded();
   while (!job_.State().IsIdle()) Sleep(1);
   WaitForFinish();
   *seconds = endWall_ - start;
@@ -63,7 +50,7 @@ void BatchBench::Run() {
 }
 
 void BatchBench::ShowProgress(int percent) {
-  SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  window_.ShowProgress(percent);
 }
 
 void BatchBench::ShowCurrent(int number, int, const KString&) {
@@ -75,5 +62,5 @@ void BatchBench::ShowBatchEnd(const BatchRun& run) {
   bytesAtEnd_ = PrivateBytes(GetCurrentProcess());
   allDone_ = true;
   for (const BatchItem& item : run.Items()) allDone_ = allDone_ && item.outcome == BatchOutcome::Done;
-  SetEvent(ended_);
+  window_.SignalEnd();
 }

@@ -8,6 +8,7 @@
 #include "BatchDisplay.h"
 #include "BatchPlan.h"
 #include "BatchRun.h"
+#include "BenchWindow.h"
 #include "DspPluginHost.h"
 #include "KThread.h"
 #include "ProcessingJob.h"
@@ -41,8 +42,7 @@ class BatchBench : public KThread, public BatchDisplay {
   DspPluginHost host_;
   BatchPlan plan_;
   BatchRun run_;
-  HWND progressBar_ = nullptr;
-  HANDLE ended_ = nullptr;
+  BenchWindow window_;
   bool allDone_ = false;
   double endWall_ = 0;
   double bytesAfterTen_ = 0;

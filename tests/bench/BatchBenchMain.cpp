@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "BatchBench.h"
+#include "BenchProgram.h"
 #include "BenchInput.h"
 #include "JobBench.h"
 #include "TestEnvironment.h"
@@ -26,33 +26,17 @@ struct Options {
   int memoryFiles = 100;
   int memorySeconds = 5;
   std::string work = VT_BENCH_WORK;
-  std::string out;
 };
 
-bool ParseOptions(int argc, char** argv, Options* options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string name = argv[i];
-    int number = std::atoi(argv[i + 1]);
-    if (name == "--seconds") {
-      options->seconds = number;
-    } else if (name == "--files") {
-      options->files = number;
-    } else if (name == "--rounds") {
-      options->rounds = number;
-    } else if (name == "--memory-files") {
-      options->memoryFiles = number;
-    } else if (name == "--memory-seconds") {
-      options->memorySeconds = number;
-    } else if (name == "--work") {
-      options->work = argv[i + 1];
-    } else if (name == "--out") {
-      options->out = argv[i + 1];
-    } else {
-      return false;
-    }
-  }
-  return argc % 2 == 1 && options->seconds > 0 && options->files > 0 && options->rounds > 0 &&
-         options->memoryFiles > 10;
+bool ParseOptions(int argc, char** argv, Options* options, BenchProgram* program) {
+  program->Number("--seconds", &options->seconds);
+  program->Number("--files", &options->files);
+  program->Number("--rounds", &options->rounds);
+  program->Number("--memory-files", &options->memoryFiles);
+  program->Number("--memory-seconds", &options->memorySeconds);
+  program->Text("--work", &options->work);
+  return program->Parse(argc, argv) && options->seconds > 0 && options->files > 0 &&
+         options->rounds > 0 && options->memoryFiles > 10;
 }
 
 // `count` copies of one input, each a file of its own.
@@ -76,7 +60,8 @@ double Best(const std::vector<double>& values) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, &options)) {
+  BenchProgram program;
+  if (!ParseOptions(argc, argv, &options, &program)) {
     std::fprintf(stderr, "usage: see the head of BatchBenchMain.cpp\n");
     return 2;
   }
@@ -132,13 +117,6 @@ int main(int argc, char** argv) {
       Best(singleSums), Best(batchTimes), ratio, ratio <= 1.01 ? "met" : "NOT met",
       options.memoryFiles, options.memorySeconds, batch.BytesAfterTen() / 1048576.0,
       batch.BytesAtEnd() / 1048576.0, grown, grown <= 2 && grown >= -2 ? "met" : "NOT met");
-  std::printf("%s", text);
-  if (!options.out.empty()) {
-    FILE* file = std::fopen(options.out.c_str(), "w");
-    if (file) {
-      std::fputs(text, file);
-      std::fclose(file);
-    }
-  }
+  program.Publish(text);
   return 0;
 }

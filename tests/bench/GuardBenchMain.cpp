@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "BenchInput.h"
+#include "BenchProgram.h"
 #include "FpuState.h"
 #include "GuardedModule.h"
 #include "JobBench.h"
@@ -30,28 +30,15 @@ struct Options {
   int rounds = 5;
   int seconds = 120;
   std::string work = VT_BENCH_WORK;
-  std::string out;
 };
 
-bool ParseOptions(int argc, char** argv, Options* options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string name = argv[i];
-    int number = std::atoi(argv[i + 1]);
-    if (name == "--calls") {
-      options->calls = number;
-    } else if (name == "--rounds") {
-      options->rounds = number;
-    } else if (name == "--seconds") {
-      options->seconds = number;
-    } else if (name == "--work") {
-      options->work = argv[i + 1];
-    } else if (name == "--out") {
-      options->out = argv[i + 1];
-    } else {
-      return false;
-    }
-  }
-  return argc % 2 == 1 && options->calls > 0 && options->rounds > 0 && options->seconds > 0;
+bool ParseOptions(int argc, char** argv, Options* options, BenchProgram* program) {
+  program->Number("--calls", &options->calls);
+  program->Number("--rounds", &options->rounds);
+  program->Number("--seconds", &options->seconds);
+  program->Text("--work", &options->work);
+  return program->Parse(argc, argv) && options->calls > 0 && options->rounds > 0 &&
+         options->seconds > 0;
 }
 
 // Microseconds per repetition of `work`, at its best round.
@@ -73,7 +60,8 @@ void EmptyCall(void*) { calls = calls + 1; }
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, &options)) {
+  BenchProgram benchProgram;
+  if (!ParseOptions(argc, argv, &options, &benchProgram)) {
     std::fprintf(stderr, "usage: see the head of GuardBenchMain.cpp\n");
     return 2;
   }
@@ -110,13 +98,6 @@ int main(int argc, char** argv) {
       "floating-point scope is %.4f %% of that conversion (target under 0.1 %%: %s).\n",
       options.calls, options.rounds, bare, entry, scope, options.seconds / 60,
       options.seconds % 60, timing.wall, slices, share, share < 0.1 ? "met" : "NOT met");
-  std::printf("%s", text);
-  if (!options.out.empty()) {
-    FILE* file = std::fopen(options.out.c_str(), "w");
-    if (file) {
-      std::fputs(text, file);
-      std::fclose(file);
-    }
-  }
+  benchProgram.Publish(text);
   return 0;
 }

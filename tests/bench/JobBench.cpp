@@ -1,27 +1,16 @@
 #include "JobBench.h"
 
-#include <commctrl.h>
-
 #include <cstdio>
 
-JobBench::JobBench() {
-  job_.SetUp();
-  ended_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  InitCommonControls();
-  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"Vellumtone benchmark",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 60, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-}
+JobBench::JobBench() : window_(L"Vellumtone benchmark") { job_.SetUp(); }
 
 JobBench::~JobBench() {
   WaitForFinish();
   host_.Unload();
-  if (progressBar_) DestroyWindow(progressBar_);
-  if (ended_) CloseHandle(ended_);
 }
 
 bool JobBench::SetUp(const std::string& pluginPath) {
-  return progressBar_ && ended_ && host_.Load(pluginPath.c_str(), progressBar_);
+  return window_.IsReady() && host_.Load(pluginPath.c_str(), window_.Handle());
 }
 
 bool JobBench::Convert(const std::string& input, const std::string& output, int kbps,
@@ -57,17 +46,14 @@ void JobBench::Run() {
   running = false;
 }
 
-// As the program's window does: handed over without waiting for the redraw.
-void JobBench::ShowProgress(int percent) {
-  SendNotifyMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-}
+void JobBench::ShowProgress(int percent) { window_.ShowProgress(percent); }
 
 // Called by the worker once the file is in place.
 void JobBench::ShowConversionEnd(JobEnding ending) {
   endWall_ = Stopwatch::Now();
   endCpu_ = Stopwatch::ThreadCpuSeconds(GetCurrentThread());
   ending_ = ending;
-  SetEvent(ended_);
+  window_.SignalEnd();
 }
 
 bool JobBench::Prepare(const std::string& input, const std::string& output, int kbps,
@@ -87,14 +73,8 @@ bool JobBench::Prepare(const std::string& input, const std::string& output, int 
   return false;
 }
 
-// Sleeps until a message comes or the conversion has ended, as the
-// window's thread of the program sleeps in its message loop: a thread that
-// woke on a timer would take its share of the machine from the worker.
 void JobBench::PumpUntilFinished() {
-  while (MsgWaitForMultipleObjects(1, &ended_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
+  window_.PumpUntilEnded();
   // The rest of the worker's end comes after the measured part.
   while (!job_.State().IsIdle()) Sleep(1);
   WaitForFinish();

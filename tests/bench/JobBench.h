@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "BenchWindow.h"
 #include "DspPluginHost.h"
 #include "JobDisplay.h"
 #include "KThread.h"
@@ -44,8 +45,7 @@ class JobBench : public KThread, public JobDisplay {
 
   ProcessingJob job_;
   DspPluginHost host_;
-  HWND progressBar_ = nullptr;
-  HANDLE ended_ = nullptr;  // set by the worker at the conversion's end
+  BenchWindow window_;
   double startWall_ = 0;
   double endWall_ = 0;
   double startCpu_ = 0;
